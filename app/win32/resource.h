@@ -1,0 +1,4 @@
+#pragma once
+#define IDD_QUILLMERE_DIALOG 102
+#define IDR_MAINFRAME 128
+#define IDC_TEST_BUTTON 1000

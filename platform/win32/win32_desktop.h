@@ -1,0 +1,57 @@
+// The real Desktop: thin wrappers over user32, oleacc and the browser's COM
+// interfaces. Sends to other windows are bounded by kSendTimeoutMs.
+#pragma once
+
+#include "platform/desktop.h"
+
+namespace qm::win32 {
+
+class Win32Desktop final : public Desktop {
+public:
+    // A healthy dispatch program answers within milliseconds; five seconds means hung.
+    static constexpr unsigned kSendTimeoutMs = 5000;
+
+    explicit Win32Desktop(unsigned sendTimeoutMs = kSendTimeoutMs) : sendTimeoutMs_(sendTimeoutMs) {}
+
+    Hwnd FindWindow(const char16_t* className, const char16_t* windowName) override;
+    Hwnd FindWindowEx(Hwnd parent, Hwnd childAfter, const char16_t* className,
+                      const char16_t* windowName) override;
+    void EnumChildWindows(Hwnd parent, const std::function<bool(Hwnd)>& visit) override;
+    Hwnd GetWindow(Hwnd window, Relation relation) override;
+    Hwnd GetParent(Hwnd window) override;
+    std::u16string GetWindowText(Hwnd window, std::size_t maxChars) override;
+    std::u16string GetClassName(Hwnd window, std::size_t maxChars) override;
+    int GetDlgCtrlID(Hwnd window) override;
+    std::optional<WindowInfo> GetWindowInfo(Hwnd window) override;
+    std::optional<Point> ScreenToClient(Hwnd window, Point screen) override;
+    std::intptr_t Send(Hwnd window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
+    bool Post(Hwnd window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
+    std::optional<std::intptr_t> SendTimeout(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
+                                             std::intptr_t lParam, std::uint32_t flags,
+                                             std::uint32_t timeoutMs) override;
+    std::uint32_t RegisterWindowMessage(const char16_t* name) override;
+    std::u16string SendGetText(Hwnd window, std::size_t bufferUnits) override;
+    std::intptr_t SendSetText(Hwnd window, const std::u16string& text) override;
+    std::u16string SendGetLine(Hwnd edit, int line, std::size_t maxUnits) override;
+    std::optional<std::u16string> SendGetComboItem(Hwnd combo, int index) override;
+    bool SetForegroundWindow(Hwnd window) override;
+    Hwnd SetActiveWindow(Hwnd window) override;
+    bool ShowWindow(Hwnd window, int command) override;
+    bool SetCursorPos(Point screen) override;
+    std::optional<Point> GetCursorPos() override;
+    void MouseEvent(std::uint32_t flags) override;
+    void Sleep(std::uint32_t milliseconds) override;
+    bool NotResponding() const override { return notResponding_; }
+    bool HasObjectFromLresult(Module oleacc) override;
+    std::shared_ptr<PageRootDocument> ObjectFromLresult(Module oleacc, std::intptr_t lresult) override;
+    std::shared_ptr<PageAccessible> AccessibleObjectFromPoint(Point screen) override;
+
+private:
+    // A bounded send of a message whose parameters may point into this process.
+    std::intptr_t BoundedSend(Hwnd window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
+
+    unsigned sendTimeoutMs_;
+    bool notResponding_ = false;
+};
+
+}  // namespace qm::win32
