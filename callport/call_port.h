@@ -9,6 +9,7 @@
 
 #include "app/delay_profile.h"
 #include "app/request_block.h"
+#include "callport/script_format.h"
 #include "platform/desktop.h"
 
 namespace qm {
@@ -44,7 +45,39 @@ public:
     // Slot 4: cancel every entry window that is open.
     virtual void CloseEntryWindows(Hwnd mainWindow) = 0;
 
+    // The browser steps: the map page's document, reached through the browser
+    // window's WM_HTML_GETOBJECT (oleacc loaded) or through accessibility (oleacc
+    // null). 0, or a code from 40 to 45 or 94.
+    int GetMapDocument(Module oleacc, Hwnd mapDialog, Hwnd browserWindow,
+                       std::shared_ptr<PageDocument>& document);
+    // Runs readScript (no conversions, 512 units at most) through the page's eval
+    // and stores the two numbers of its answer in place.x and place.y. 0, 46, 47 or 48.
+    int RunPositionScript(PageDocument& document, const char16_t* readScript, PlaceRecord& place);
+    // Formats pointScript with x, y (and a callback text when expected says so)
+    // into at most bufferUnits units, runs it through the page's eval after a
+    // shortSettle pause, and requires it to answer true. 0, 46, 47, 48 or 63 (a
+    // refused format is 63).
+    int RunPlacementScript(PageDocument& document, const char16_t* pointScript, std::size_t bufferUnits,
+                           ScriptArguments expected, const ScriptInputs& inputs);
+
 protected:
+    // Looks the main window up with FindMainWindow, 10 tries 100 ms apart; a cached
+    // mainWnd answers at once.
+    bool WaitMainWindow();
+    // Clicks the control, pauses shortSettle, then sends one WM_CHAR per UTF-16
+    // unit with a keyDelay pause after each.
+    void TypeText(Hwnd control, std::u16string text);
+    // Optionally clicks the edit at 0,0, replaces its text (select all, Delete) or
+    // puts the caret at its end (append), types text with TypeText, and leaves the
+    // box with Tab.
+    void EnterText(Hwnd edit, std::u16string text, bool click, bool append);
+    // The shared opening of every ReadOrder: main window, brought forward.
+    // Returns 0 or 4.
+    int BringMainWindowForward();
+    void Pause(std::int32_t milliseconds) {
+        if (milliseconds > 0) desktop.Sleep(static_cast<std::uint32_t>(milliseconds));
+    }
+
     Desktop& desktop;
     Hwnd mainWnd{};
     const DelayProfile* profile;

@@ -1,0 +1,56 @@
+// Text helpers shared by the adapters: the string operations they rely on, the
+// telephone-number rule and the bracketed place name.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "app/request_block.h"
+
+namespace qm {
+
+// White space as iswspace classifies it: blank, tab, LF, VT, FF, CR and the
+// other Unicode spaces.
+bool IsSpace(char16_t c);
+std::u16string Trim(std::u16string_view s);
+std::u16string TrimLeft(std::u16string_view s);
+std::u16string TrimRight(std::u16string_view s);
+// Every occurrence of c deleted.
+std::u16string Remove(std::u16string_view s, char16_t c);
+// Every non-overlapping occurrence of from (scanning left to right) replaced by
+// to; an empty from changes nothing. Returns the number of replacements.
+int Replace(std::u16string& s, std::u16string_view from, std::u16string_view to);
+// Substrings with the clamping the adapters rely on: negative first or count is 0,
+// a part beyond the end is cut off.
+std::u16string Mid(std::u16string_view s, int first, int count);
+std::u16string Mid(std::u16string_view s, int first);
+std::u16string Left(std::u16string_view s, int count);
+std::u16string Right(std::u16string_view s, int count);
+// Position of the first occurrence of what at or after start, or -1.
+int Find(std::u16string_view s, std::u16string_view what, int start = 0);
+int Find(std::u16string_view s, char16_t what, int start = 0);
+// Position of the last occurrence of c, or -1.
+int ReverseFind(std::u16string_view s, char16_t c);
+// A plain, case-sensitive containment test (what StrStrW answers).
+bool Contains(std::u16string_view haystack, std::u16string_view needle);
+
+// The decimal integer at the start of s (leading white space and a sign allowed,
+// reading stops at the first other character); 0 when there is none. Saturates
+// instead of overflowing.
+std::int64_t LeadingInteger(std::u16string_view s);
+// Not empty and its leading integer is greater than 0.
+bool IsPositive(std::u16string_view s);
+// The longest valid decimal floating-point prefix after leading white space, as
+// wcstod reads it; 0 when there is none.
+double LeadingDouble(std::u16string_view s);
+
+// Writes a telephone-style number with hyphens: 01012345678 -> 010-1234-5678,
+// 0212345678 -> 02-1234-5678, 15881234 -> 1588-1234.
+std::u16string FormatPhoneNumber(std::u16string_view number);
+// The place's name: the text strictly between the first '[' and the next ']'
+// when there is such a pair, else the whole text; trimmed, cut to the field.
+void CopyBracketedText(const char16_t* text, PlaceRecord* place);
+
+}  // namespace qm
