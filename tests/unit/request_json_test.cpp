@@ -1,0 +1,107 @@
+#include "tools/quillmere-call/request_json.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "app/result_codes.h"
+
+namespace qm::call {
+namespace {
+
+std::unique_ptr<RequestBlock> Parse(const std::string& json) {
+    auto block = std::make_unique<RequestBlock>();
+    ParseRequest(json, *block);
+    return block;
+}
+
+std::string ErrorOf(const std::string& json) {
+    auto block = std::make_unique<RequestBlock>();
+    try {
+        ParseRequest(json, *block);
+    } catch (const RequestError& e) {
+        return e.what();
+    }
+    return "";
+}
+
+TEST(ParseRequest, FillsTheBlockFromTheFieldNames) {
+    auto b = Parse(R"j({"mode": 0, "requireBranch": 1, "finishAction": 2, "speed": 3,
+        "pointScript": "setCenter(%f, %f)", "message": "hi",
+        "order": {"adapterKind": 1, "payType": 3, "fare": "12000", "customerPhone": "01012345678",
+                  "origin": {"x": 37.5, "y": 127.25, "name": "서울역", "fullText": "서울역 [1번출구]"},
+                  "via": [{"name": "a", "fullText": "a"}, {"name": "b", "fullText": "b"}]}})j");
+    EXPECT_EQ(b->requireBranch, 1);
+    EXPECT_EQ(b->finishAction, 2);
+    EXPECT_EQ(b->speed, 3);
+    EXPECT_EQ(ReadField(b->pointScript), u"setCenter(%f, %f)");
+    EXPECT_EQ(ReadField(b->message), u"hi");
+    EXPECT_EQ(b->order.adapterKind, 1);
+    EXPECT_EQ(b->order.payType, 3);
+    EXPECT_EQ(ReadField(b->order.fare), u"12000");
+    EXPECT_DOUBLE_EQ(b->order.origin.x, 37.5);
+    EXPECT_DOUBLE_EQ(b->order.origin.y, 127.25);
+    EXPECT_EQ(ReadField(b->order.origin.fullText), u"서울역 [1번출구]");
+    EXPECT_EQ(ReadField(b->order.via[1].name), u"b");
+    EXPECT_EQ(ReadField(b->order.via[2].fullText), u"");
+    EXPECT_EQ(b->status, 0);
+}
+
+TEST(ParseRequest, MissingFieldsAreZero) {
+    auto b = Parse("{}");
+    EXPECT_EQ(b->mode, 0);
+    EXPECT_EQ(b->order.adapterKind, 0);
+    EXPECT_EQ(ReadField(b->order.driverMemo), u"");
+}
+
+TEST(ParseRequest, RefusesBadInputNamingTheField) {
+    struct Case { const char* json; const char* mentions; };
+    const Case cases[] = {
+        {"{", "not valid JSON"},
+        {"[]", "must be an object"},
+        {R"j({"colour": 1})j", "colour"},
+        {R"j({"order": {"adapterkind": 1}})j", "order.adapterkind"},
+        {R"j({"speed": "fast"})j", "speed"},
+        {R"j({"speed": 2147483648})j", "speed: is out of range"},
+        {R"j({"mode": -2147483649})j", "mode: is out of range"},
+        {R"j({"mode": 1.5})j", "mode: must be a whole number"},
+        {R"j({"order": {"fare": "1234567890123"}})j", "order.fare: is 13"},
+        {R"j({"order": {"customerPhone": 1012345678}})j", "order.customerPhone: must be a string"},
+        {R"j({"order": {"via": [{}, {}, {}, {}]}})j", "order.via: holds 4"},
+        {R"j({"order": {"via": [{"x": "1"}]}})j", "order.via[0].x"},
+        {R"j({"order": {"origin": {"z": 1}}})j", "order.origin.z"},
+        {R"j({"readScript": "a\u0000b"})j", "readScript: must not contain a NUL"},
+    };
+    for (const Case& c : cases) {
+        const std::string error = ErrorOf(c.json);
+        EXPECT_NE(error.find(c.mentions), std::string::npos) << c.json << " -> " << error;
+    }
+}
+
+TEST(ParseRequest, TextLimitsCountUtf16Units) {
+    // 11 units fit the fare; 299 fit readScript; an astral character takes two units.
+    EXPECT_EQ(ErrorOf(R"j({"order": {"fare": "12345678901"}})j"), "");
+    EXPECT_EQ(ErrorOf("{\"readScript\": \"" + std::string(299, 'a') + "\"}"), "");
+    EXPECT_NE(ErrorOf("{\"readScript\": \"" + std::string(300, 'a') + "\"}"), "");
+    EXPECT_NE(ErrorOf(R"j({"order": {"fare": "1234567890🚕"}})j"), "");
+}
+
+TEST(DescribeAnswer, NamesTheResultAndReadsFieldsBounded) {
+    auto b = std::make_unique<RequestBlock>();
+    std::fill(std::begin(b->order.fare), std::end(b->order.fare), u'7');  // no NUL at all
+    b->status = 2;
+    b->result = 2;
+    WriteField(b->message, u"카드");
+    const auto j = DescribeAnswer(*b);
+    EXPECT_EQ(j["status"], 2);
+    EXPECT_EQ(j["resultName"], FindResultCode(2)->name);
+    EXPECT_EQ(j["message"], "카드");
+    EXPECT_EQ(j["order"]["fare"], std::string(12, '7'));
+    EXPECT_EQ(j["order"]["via"].size(), 3u);
+    b->result = 12345;
+    EXPECT_EQ(DescribeAnswer(*b)["resultName"], "Unknown");
+}
+
+}  // namespace
+}  // namespace qm::call

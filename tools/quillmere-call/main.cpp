@@ -1,0 +1,187 @@
+// quillmere-call: the reference caller. Reads a request as JSON, hands it to the
+// robot through a named mapping, waits for the answer with its own time-out and
+// prints the answer as JSON.
+//
+//   quillmere-call.exe [--robot PATH] [--timeout SECONDS] [--mapping-size BYTES] REQUEST.json
+//   (REQUEST.json "-" reads standard input)
+//
+// Exit codes: 0 the robot answered (whatever its result code), 1 bad usage or a
+// bad request (nothing was started), 2 the robot could not be started or ended
+// without answering, 3 the robot did not answer within the time-out and was ended.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
+#include <memory>
+#include <string>
+
+#include "app/request_block.h"
+#include "app/utf.h"
+#include "platform/win32/handles.h"
+#include "tools/quillmere-call/request_json.h"
+#include "tools/quillmere-call/robot_process.h"
+
+namespace {
+
+using qm::RequestBlock;
+using qm::call::ChildProcess;
+
+constexpr int kExitAnswered = 0;
+constexpr int kExitBadInput = 1;
+constexpr int kExitNoAnswer = 2;
+constexpr int kExitTimedOut = 3;
+
+void WriteTo(DWORD stream, const std::string& text) {
+    HANDLE h = ::GetStdHandle(stream);
+    if (h == nullptr || h == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    ::WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+int Error(int code, const std::string& text) {
+    WriteTo(STD_ERROR_HANDLE, "quillmere-call: " + text + "\n");
+    return code;
+}
+
+bool ReadAll(HANDLE h, std::string& out) {
+    char buffer[65536];
+    DWORD got = 0;
+    while (::ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        out.append(buffer, got);
+        if (out.size() > 16 * 1024 * 1024) return false;  // no request is this large
+    }
+    return true;
+}
+
+bool ReadRequestText(const std::wstring& path, std::string& text) {
+    if (path == L"-") return ReadAll(::GetStdHandle(STD_INPUT_HANDLE), text);
+    qm::win32::UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file && ReadAll(file.get(), text);
+}
+
+std::string Narrow(const std::wstring& w) {
+    return qm::Utf16ToUtf8(std::u16string(w.begin(), w.end()));
+}
+
+bool ParseNumber(const wchar_t* text, unsigned long long max, unsigned long long& out) {
+    if (text == nullptr || *text == L'\0') return false;
+    wchar_t* end = nullptr;
+    out = std::wcstoull(text, &end, 10);
+    return *end == L'\0' && text[0] != L'-' && out <= max;
+}
+
+const char kUsage[] =
+    "usage: quillmere-call.exe [--robot PATH] [--timeout SECONDS] [--mapping-size BYTES] REQUEST.json\n"
+    "  REQUEST.json  the request as JSON (see the README); - reads standard input\n"
+    "  --robot       the robot program (default: quillmere.exe beside this program)\n"
+    "  --timeout     seconds to wait for the answer (default 300); then the robot is ended\n"
+    "  --mapping-size  bytes of the shared mapping (default 19800; smaller only to test the robot)\n";
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    std::wstring robot = qm::call::OwnDirectory() + L"quillmere.exe";
+    unsigned long long timeoutSeconds = 300;
+    unsigned long long mappingSize = qm::kRequestBlockSize;
+    std::wstring requestPath;
+    for (int i = 1; i < argc; ++i) {
+        const std::wstring arg = argv[i];
+        const wchar_t* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        if (arg == L"--help" || arg == L"-h") {
+            WriteTo(STD_OUTPUT_HANDLE, kUsage);
+            return kExitAnswered;
+        } else if (arg == L"--robot" && value) {
+            robot = value;
+            ++i;
+        } else if (arg == L"--timeout") {
+            if (!ParseNumber(value, 86400, timeoutSeconds) || timeoutSeconds == 0)
+                return Error(kExitBadInput, "--timeout takes a number of seconds from 1 to 86400");
+            ++i;
+        } else if (arg == L"--mapping-size") {
+            if (!ParseNumber(value, 1 << 20, mappingSize) || mappingSize == 0)
+                return Error(kExitBadInput, "--mapping-size takes a number of bytes from 1 to 1048576");
+            ++i;
+        } else if (requestPath.empty() && (arg == L"-" || arg.rfind(L"--", 0) != 0)) {
+            requestPath = arg;
+        } else {
+            return Error(kExitBadInput, "unexpected argument '" + Narrow(arg) + "'\n" + kUsage);
+        }
+    }
+    if (requestPath.empty()) return Error(kExitBadInput, std::string("no request given\n") + kUsage);
+
+    std::string requestText;
+    if (!ReadRequestText(requestPath, requestText))
+        return Error(kExitBadInput, "cannot read the request '" + Narrow(requestPath) + "'");
+    auto block = std::make_unique<RequestBlock>();
+    try {
+        qm::call::ParseRequest(requestText, *block);
+    } catch (const qm::call::RequestError& e) {
+        return Error(kExitBadInput, std::string("bad request: ") + e.what());
+    }
+
+    // A mapping whose name nobody else uses; the robot's command line is the name.
+    qm::win32::UniqueHandle mapping;
+    std::wstring name;
+    for (int attempt = 0; attempt < 100 && !mapping; ++attempt) {
+        name = L"quilmer-call-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+               std::to_wstring(::GetTickCount64()) + L"-" + std::to_wstring(attempt);
+        mapping.reset(::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                           static_cast<DWORD>(mappingSize), name.c_str()));
+        if (mapping && ::GetLastError() == ERROR_ALREADY_EXISTS) mapping.reset();
+    }
+    if (!mapping) return Error(kExitNoAnswer, "cannot create the shared mapping");
+    qm::win32::MappedView view(::MapViewOfFile(mapping.get(), FILE_MAP_ALL_ACCESS, 0, 0, 0));
+    if (!view) return Error(kExitNoAnswer, "cannot map the shared mapping");
+    const std::size_t shared = mappingSize < qm::kRequestBlockSize ? mappingSize : qm::kRequestBlockSize;
+    std::memcpy(view.get(), block.get(), shared);
+    auto* status = reinterpret_cast<volatile LONG*>(static_cast<char*>(view.get()) + offsetof(RequestBlock, status));
+    auto readStatus = [&]() -> LONG {
+        return shared >= offsetof(RequestBlock, result) ? ::InterlockedCompareExchange(status, 0, 0x7FFFFFFF) : 0;
+    };
+
+    std::unique_ptr<ChildProcess> child;
+    try {
+        child = std::make_unique<ChildProcess>(robot, name, true);
+    } catch (const std::exception& e) {
+        return Error(kExitNoAnswer, "cannot start the robot '" + Narrow(robot) + "': " + e.what());
+    }
+
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutSeconds * 1000;
+    bool answered = false;
+    for (;;) {
+        if (readStatus() == 2) {
+            answered = true;
+            break;
+        }
+        if (!child->Running()) {
+            answered = readStatus() == 2;
+            break;
+        }
+        if (::GetTickCount64() >= deadline) break;
+        child->DrainOutput();
+        ::Sleep(20);
+    }
+    if (answered) {
+        // The robot exits right after its answer; never leave it behind.
+        if (!child->Wait(10000)) child->Kill();
+    } else if (child->Running()) {
+        child->Kill();
+        return Error(kExitTimedOut, "the robot did not answer within " + std::to_string(timeoutSeconds) +
+                                        " s and was ended (status " + std::to_string(readStatus()) + ")");
+    } else {
+        child->DrainOutput();
+        std::string why = "the robot ended (exit code " + std::to_string(child->ExitCode()) +
+                          ") without answering (status " + std::to_string(readStatus()) + ")";
+        if (!child->Output().empty()) why += "; it said: " + child->Output();
+        return Error(kExitNoAnswer, why);
+    }
+
+    auto answer = std::make_unique<RequestBlock>();
+    std::memcpy(answer.get(), view.get(), qm::kRequestBlockSize);
+    nlohmann::ordered_json out = qm::call::DescribeAnswer(*answer);
+    if (!child->Output().empty()) out["robotOutput"] = child->Output();
+    WriteTo(STD_OUTPUT_HANDLE, out.dump(2) + "\n");
+    return kExitAnswered;
+}

@@ -1,0 +1,29 @@
+// The reference caller's JSON: a request in the block's own field names, and the
+// block's answer back as JSON. Portable, so it is tested natively.
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include <stdexcept>
+#include <string>
+
+#include "app/request_block.h"
+
+namespace qm::call {
+
+// A request that cannot be served as written; what() names the field.
+class RequestError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Fills block (zeroed first) from the request JSON text. Missing fields are zero
+// or empty. Throws RequestError for invalid JSON, an unknown field, a value of
+// the wrong type, a text longer than its field or a number out of range.
+void ParseRequest(const std::string& jsonText, RequestBlock& block);
+
+// The answer: status, result, resultName, resultMeaning, message and the order
+// with every field, in the block's order.
+nlohmann::ordered_json DescribeAnswer(const RequestBlock& block);
+
+}  // namespace qm::call

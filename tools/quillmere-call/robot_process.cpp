@@ -1,0 +1,103 @@
+#include "tools/quillmere-call/robot_process.h"
+
+#include <stdexcept>
+#include <vector>
+
+namespace qm::call {
+
+ChildProcess::ChildProcess(const std::wstring& program, const std::wstring& commandLine, bool captureStdout) {
+    job_.reset(::CreateJobObjectW(nullptr, nullptr));
+    if (!job_) throw std::runtime_error("cannot create a job object");
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    ::SetInformationJobObject(job_.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    win32::UniqueHandle outputWrite;
+    if (captureStdout) {
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        HANDLE readEnd = nullptr, writeEnd = nullptr;
+        if (!::CreatePipe(&readEnd, &writeEnd, &inherit, 64 * 1024)) throw std::runtime_error("cannot create a pipe");
+        outputRead_.reset(readEnd);
+        outputWrite.reset(writeEnd);
+        ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = writeEnd;
+        startup.hStdError = writeEnd;
+        startup.hStdInput = nullptr;
+    }
+    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+    line.push_back(L'\0');
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, captureStdout, CREATE_SUSPENDED, nullptr,
+                          nullptr, &startup, &info)) {
+        throw std::runtime_error("cannot start the program (error " + std::to_string(::GetLastError()) + ")");
+    }
+    process_.reset(info.hProcess);
+    win32::UniqueHandle thread(info.hThread);
+    pid_ = info.dwProcessId;
+    ::AssignProcessToJobObject(job_.get(), process_.get());
+    ::ResumeThread(thread.get());
+}
+
+ChildProcess::~ChildProcess() {
+    if (Running()) Kill();
+}
+
+bool ChildProcess::Running() const { return process_ && ::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
+
+bool ChildProcess::Wait(DWORD timeoutMs) {
+    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
+    for (;;) {
+        DrainOutput();
+        if (::WaitForSingleObject(process_.get(), 20) != WAIT_TIMEOUT) {
+            DrainOutput();
+            return true;
+        }
+        if (::GetTickCount64() >= end) return false;
+    }
+}
+
+void ChildProcess::Kill() {
+    ::TerminateJobObject(job_.get(), 1);
+    ::TerminateProcess(process_.get(), 1);
+    ::WaitForSingleObject(process_.get(), 5000);
+}
+
+DWORD ChildProcess::ExitCode() const {
+    DWORD code = STILL_ACTIVE;
+    ::GetExitCodeProcess(process_.get(), &code);
+    return code;
+}
+
+void ChildProcess::DrainOutput() {
+    if (!outputRead_) return;
+    for (;;) {
+        DWORD available = 0;
+        if (!::PeekNamedPipe(outputRead_.get(), nullptr, 0, nullptr, &available, nullptr) || available == 0) return;
+        char buffer[4096];
+        DWORD got = 0;
+        if (!::ReadFile(outputRead_.get(), buffer, available < sizeof buffer ? available : sizeof buffer, &got,
+                        nullptr) ||
+            got == 0)
+            return;
+        output_.append(buffer, got);
+    }
+}
+
+std::wstring OwnDirectory() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const auto slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+}
+
+}  // namespace qm::call
