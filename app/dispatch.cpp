@@ -9,8 +9,8 @@
 namespace qm {
 namespace {
 
-const AdapterEntry* FindAdapter(int kind) {
-    for (const AdapterEntry& entry : RegisteredAdapters())
+const AdapterEntry* FindAdapter(std::span<const AdapterEntry> adapters, int kind) {
+    for (const AdapterEntry& entry : adapters)
         if (entry.adapterKind == kind) return &entry;
     return nullptr;
 }
@@ -22,12 +22,12 @@ void Fail(RequestBlock& copy, int code, std::u16string_view text) {
 
 }  // namespace
 
-void ServeRequest(RequestBlock& copy, Desktop& desktop, Module oleacc) {
+void ServeRequest(RequestBlock& copy, Desktop& desktop, Module oleacc, std::span<const AdapterEntry> adapters) {
     // The caller may have left a text without its terminator: keep every later
     // step inside its own field.
     TerminateCallerTexts(copy);
     const DelayProfile& profile = ProfileForSpeed(copy.speed);
-    const AdapterEntry* entry = FindAdapter(copy.order.adapterKind);
+    const AdapterEntry* entry = FindAdapter(adapters, copy.order.adapterKind);
     if (entry == nullptr) {
         copy.result = result::kAdapterNotServed;
         return;

@@ -23,11 +23,13 @@ struct AdapterEntry {
 // adapter is added.
 std::span<const AdapterEntry> RegisteredAdapters();
 
-// Serves the request held in copy (the robot's private copy of the block): chooses
+// Serves the request held in copy (the robot's private copy of the block) with one
+// of adapters (the registered ones unless a test gives its own): chooses
 // the profile from speed, runs ReadOrder (mode != 0) or EnterOrder (mode 0) of the
 // adapter for adapterKind, and stores result and message. An adapterKind that no
 // adapter serves gives result 2 with the message untouched; any exception gives
 // result 3 with its text; a dispatch program that stopped answering gives 99.
-void ServeRequest(RequestBlock& copy, Desktop& desktop, Module oleacc);
+void ServeRequest(RequestBlock& copy, Desktop& desktop, Module oleacc,
+                  std::span<const AdapterEntry> adapters = RegisteredAdapters());
 
 }  // namespace qm
