@@ -1,0 +1,436 @@
+// The real Desktop: each operation is one or two user32, oleacc or COM calls.
+// Handles of other processes are only borrowed; COM pointers, BSTRs and
+// VARIANTs are owned by the RAII types of handles.h.
+#include "platform/win32/win32_desktop.h"
+
+#include <windows.h>
+#include <oleacc.h>
+#include <oleauto.h>
+#include <dispex.h>
+#include <mshtml.h>
+#include <servprov.h>
+
+#include <algorithm>
+#include <climits>
+#include <exception>
+#include <vector>
+
+#include "platform/win32/handles.h"
+
+// windows.h renames these to their W forms; the port's methods keep their own names.
+#undef FindWindow
+#undef FindWindowEx
+#undef GetWindowText
+#undef GetClassName
+#undef RegisterWindowMessage
+
+namespace qm::win32 {
+namespace {
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows' wchar_t is a UTF-16 unit");
+
+// No text the robot reads is anywhere near this long; a window that claims more
+// is cut here rather than allowed to make us allocate without bound.
+constexpr std::size_t kMaxTextUnits = 1u << 20;
+// CB_GETLBTEXT carries no buffer size: the combo copies the whole item. Between
+// CB_GETLBTEXTLEN and CB_GETLBTEXT the other program may lengthen the item, so
+// the buffer is never smaller than this.
+constexpr std::size_t kMinComboBuffer = 1024;
+
+HWND ToHwnd(Hwnd h) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(h)); }
+Hwnd FromHwnd(HWND h) { return static_cast<Hwnd>(reinterpret_cast<std::uintptr_t>(h)); }
+LPCWSTR Wide(const char16_t* s) { return reinterpret_cast<LPCWSTR>(s); }
+std::u16string Text(const wchar_t* s, std::size_t units) {
+    return std::u16string(reinterpret_cast<const char16_t*>(s), units);
+}
+// The units before the first NUL, never more than `limit`.
+std::u16string TextUpToNul(const wchar_t* s, std::size_t limit) {
+    std::size_t n = 0;
+    while (n < limit && s[n] != L'\0') ++n;
+    return Text(s, n);
+}
+
+// Browser objects: each wraps the one interface pointer its step needs.
+
+class ComPageEval final : public PageEval {
+public:
+    explicit ComPageEval(ComPtr<IDispatchEx> p) : p_(std::move(p)) {}
+
+    std::optional<std::int32_t> GetDispId(const std::u16string& name) override {
+        ScopedBstr bstr(reinterpret_cast<const wchar_t*>(name.data()), static_cast<UINT>(name.size()));
+        if (!bstr.get()) return std::nullopt;
+        DISPID id = DISPID_UNKNOWN;
+        if (FAILED(p_->GetDispID(bstr.get(), fdexNameCaseSensitive, &id))) return std::nullopt;
+        return static_cast<std::int32_t>(id);
+    }
+
+    ScriptValue Invoke(std::int32_t id, const std::u16string& argument) override {
+        ScriptValue value;
+        ScopedVariant arg;
+        V_VT(arg.get()) = VT_BSTR;
+        V_BSTR(arg.get()) = ::SysAllocStringLen(reinterpret_cast<const wchar_t*>(argument.data()),
+                                                static_cast<UINT>(argument.size()));
+        if (!V_BSTR(arg.get())) {
+            V_VT(arg.get()) = VT_EMPTY;
+            return value;
+        }
+        DISPPARAMS params{};
+        params.rgvarg = arg.get();
+        params.cArgs = 1;
+        ScopedVariant result;
+        // The status is not what decides: a failed call leaves the result empty.
+        p_->Invoke(static_cast<DISPID>(id), IID_NULL, 0x0400, DISPATCH_METHOD, &params, result.get(),
+                   nullptr, nullptr);
+        {
+            ScopedVariant text;
+            if (SUCCEEDED(::VariantChangeType(text.get(), result.get(), 0, VT_BSTR)) &&
+                V_VT(text.get()) == VT_BSTR) {
+                const BSTR b = V_BSTR(text.get());
+                value.text = b ? Text(b, ::SysStringLen(b)) : std::u16string();
+            }
+        }
+        {
+            ScopedVariant flag;
+            if (SUCCEEDED(::VariantChangeType(flag.get(), result.get(), 0, VT_BOOL)) &&
+                V_VT(flag.get()) == VT_BOOL) {
+                value.boolean = V_BOOL(flag.get()) != VARIANT_FALSE;
+            }
+        }
+        return value;
+    }
+
+private:
+    ComPtr<IDispatchEx> p_;
+};
+
+class ComPageWindow;
+
+class ComPageDocument final : public PageDocument {
+public:
+    explicit ComPageDocument(ComPtr<IHTMLDocument2> p) : p_(std::move(p)) {}
+    std::shared_ptr<PageWindow> GetParentWindow() override;
+    std::optional<std::u16string> GetUrl() override {
+        ScopedBstr url;
+        if (FAILED(p_->get_URL(url.put()))) return std::nullopt;
+        return Text(url.get() ? url.get() : L"", url.length());
+    }
+
+private:
+    ComPtr<IHTMLDocument2> p_;
+};
+
+class ComPageWindow final : public PageWindow {
+public:
+    explicit ComPageWindow(ComPtr<IHTMLWindow2> p) : p_(std::move(p)) {}
+    std::shared_ptr<PageDocument> GetDocument() override {
+        ComPtr<IHTMLDocument2> doc;
+        if (FAILED(p_->get_document(doc.put())) || !doc) return nullptr;
+        return std::make_shared<ComPageDocument>(std::move(doc));
+    }
+    std::shared_ptr<PageEval> QueryEval() override {
+        auto ex = p_.As<IDispatchEx>(__uuidof(IDispatchEx));
+        if (!ex) return nullptr;
+        return std::make_shared<ComPageEval>(std::move(ex));
+    }
+
+private:
+    ComPtr<IHTMLWindow2> p_;
+};
+
+std::shared_ptr<PageWindow> ComPageDocument::GetParentWindow() {
+    ComPtr<IHTMLWindow2> window;
+    if (FAILED(p_->get_parentWindow(window.put())) || !window) return nullptr;
+    return std::make_shared<ComPageWindow>(std::move(window));
+}
+
+class ComPageRootDocument final : public PageRootDocument {
+public:
+    explicit ComPageRootDocument(ComPtr<IHTMLDocument> p) : p_(std::move(p)) {}
+    std::shared_ptr<PageWindow> GetScriptWindow() override {
+        ComPtr<IDispatch> script;
+        if (FAILED(p_->get_Script(script.put())) || !script) return nullptr;
+        auto window = script.As<IHTMLWindow2>(__uuidof(IHTMLWindow2));
+        if (!window) return nullptr;
+        return std::make_shared<ComPageWindow>(std::move(window));
+    }
+
+private:
+    ComPtr<IHTMLDocument> p_;
+};
+
+class ComPageElement final : public PageElement {
+public:
+    explicit ComPageElement(ComPtr<IHTMLElement> p) : p_(std::move(p)) {}
+    std::shared_ptr<PageDocument> GetDocument() override {
+        ComPtr<IDispatch> dispatch;
+        if (FAILED(p_->get_document(dispatch.put())) || !dispatch) return nullptr;
+        auto doc = dispatch.As<IHTMLDocument2>(__uuidof(IHTMLDocument2));
+        if (!doc) return nullptr;
+        return std::make_shared<ComPageDocument>(std::move(doc));
+    }
+
+private:
+    ComPtr<IHTMLElement> p_;
+};
+
+class ComPageServiceProvider final : public PageServiceProvider {
+public:
+    explicit ComPageServiceProvider(ComPtr<IServiceProvider> p) : p_(std::move(p)) {}
+    std::shared_ptr<PageElement> QueryHtmlElement() override {
+        ComPtr<IHTMLElement> element;
+        if (FAILED(p_->QueryService(__uuidof(IHTMLElement), __uuidof(IHTMLElement), element.put_void())) ||
+            !element) {
+            return nullptr;
+        }
+        return std::make_shared<ComPageElement>(std::move(element));
+    }
+
+private:
+    ComPtr<IServiceProvider> p_;
+};
+
+class ComPageAccessible final : public PageAccessible {
+public:
+    explicit ComPageAccessible(ComPtr<IAccessible> p) : p_(std::move(p)) {}
+    std::shared_ptr<PageServiceProvider> QueryServiceProvider() override {
+        auto provider = p_.As<IServiceProvider>(__uuidof(IServiceProvider));
+        if (!provider) return nullptr;
+        return std::make_shared<ComPageServiceProvider>(std::move(provider));
+    }
+
+private:
+    ComPtr<IAccessible> p_;
+};
+
+using ObjectFromLresultFn = HRESULT(WINAPI*)(LRESULT, REFIID, WPARAM, void**);
+
+ObjectFromLresultFn LookUpObjectFromLresult(Module oleacc) {
+    // A null module would make GetProcAddress search this program instead.
+    if (oleacc == kNoModule) return nullptr;
+    const FARPROC f =
+        ::GetProcAddress(reinterpret_cast<HMODULE>(static_cast<std::uintptr_t>(oleacc)), "ObjectFromLresult");
+    return reinterpret_cast<ObjectFromLresultFn>(reinterpret_cast<void (*)()>(f));
+}
+
+struct EnumState {
+    const std::function<bool(Hwnd)>* visit;
+    std::exception_ptr error;
+};
+
+BOOL CALLBACK EnumChildProc(HWND child, LPARAM param) {
+    auto* state = reinterpret_cast<EnumState*>(param);
+    // An exception must not unwind through user32's frames: keep it for later.
+    try {
+        return (*state->visit)(FromHwnd(child)) ? TRUE : FALSE;
+    } catch (...) {
+        state->error = std::current_exception();
+        return FALSE;
+    }
+}
+
+}  // namespace
+
+Hwnd Win32Desktop::FindWindow(const char16_t* className, const char16_t* windowName) {
+    return FromHwnd(::FindWindowW(Wide(className), Wide(windowName)));
+}
+
+Hwnd Win32Desktop::FindWindowEx(Hwnd parent, Hwnd childAfter, const char16_t* className,
+                                const char16_t* windowName) {
+    return FromHwnd(::FindWindowExW(ToHwnd(parent), ToHwnd(childAfter), Wide(className), Wide(windowName)));
+}
+
+void Win32Desktop::EnumChildWindows(Hwnd parent, const std::function<bool(Hwnd)>& visit) {
+    if (IsNull(parent) || !visit) return;
+    EnumState state{&visit, nullptr};
+    ::EnumChildWindows(ToHwnd(parent), EnumChildProc, reinterpret_cast<LPARAM>(&state));
+    if (state.error) std::rethrow_exception(state.error);
+}
+
+Hwnd Win32Desktop::GetWindow(Hwnd window, Relation relation) {
+    if (IsNull(window)) return kNoWindow;
+    UINT cmd = GW_CHILD;
+    switch (relation) {
+        case Relation::Child: cmd = GW_CHILD; break;
+        case Relation::Next: cmd = GW_HWNDNEXT; break;
+        case Relation::Previous: cmd = GW_HWNDPREV; break;
+        case Relation::EnabledPopup: cmd = GW_ENABLEDPOPUP; break;
+    }
+    return FromHwnd(::GetWindow(ToHwnd(window), cmd));
+}
+
+Hwnd Win32Desktop::GetParent(Hwnd window) {
+    if (IsNull(window)) return kNoWindow;
+    return FromHwnd(::GetParent(ToHwnd(window)));
+}
+
+std::u16string Win32Desktop::GetWindowText(Hwnd window, std::size_t maxChars) {
+    if (IsNull(window)) return {};
+    const std::size_t units = std::min(maxChars, kMaxTextUnits) + 1;
+    std::vector<wchar_t> buffer(units, L'\0');
+    const int n = ::GetWindowTextW(ToHwnd(window), buffer.data(), static_cast<int>(units));
+    return TextUpToNul(buffer.data(), static_cast<std::size_t>(std::clamp(n, 0, static_cast<int>(units - 1))));
+}
+
+std::u16string Win32Desktop::GetClassName(Hwnd window, std::size_t maxChars) {
+    if (IsNull(window)) return {};
+    const std::size_t units = std::min(maxChars, kMaxTextUnits) + 1;
+    std::vector<wchar_t> buffer(units, L'\0');
+    const int n = ::GetClassNameW(ToHwnd(window), buffer.data(), static_cast<int>(units));
+    return TextUpToNul(buffer.data(), static_cast<std::size_t>(std::clamp(n, 0, static_cast<int>(units - 1))));
+}
+
+int Win32Desktop::GetDlgCtrlID(Hwnd window) {
+    if (IsNull(window)) return 0;
+    return ::GetDlgCtrlID(ToHwnd(window));
+}
+
+std::optional<WindowInfo> Win32Desktop::GetWindowInfo(Hwnd window) {
+    if (IsNull(window)) return std::nullopt;
+    WINDOWINFO wi{};
+    wi.cbSize = sizeof(wi);
+    if (!::GetWindowInfo(ToHwnd(window), &wi)) return std::nullopt;
+    auto rect = [](const RECT& r) { return Rect{r.left, r.top, r.right, r.bottom}; };
+    return WindowInfo{rect(wi.rcWindow), rect(wi.rcClient)};
+}
+
+std::optional<Point> Win32Desktop::ScreenToClient(Hwnd window, Point screen) {
+    if (IsNull(window)) return std::nullopt;
+    POINT p{screen.x, screen.y};
+    if (!::ScreenToClient(ToHwnd(window), &p)) return std::nullopt;
+    return Point{p.x, p.y};
+}
+
+std::intptr_t Win32Desktop::BoundedSend(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
+                                        std::intptr_t lParam) {
+    if (IsNull(window) || notResponding_) return 0;
+    DWORD_PTR result = 0;
+    ::SetLastError(ERROR_SUCCESS);
+    if (::SendMessageTimeoutW(ToHwnd(window), message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam),
+                              SMTO_ABORTIFHUNG | SMTO_NORMAL, sendTimeoutMs_, &result)) {
+        return static_cast<std::intptr_t>(result);
+    }
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_TIMEOUT || ::IsHungAppWindow(ToHwnd(window))) notResponding_ = true;
+    return 0;
+}
+
+std::intptr_t Win32Desktop::Send(Hwnd window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+    return BoundedSend(window, message, wParam, lParam);
+}
+
+bool Win32Desktop::Post(Hwnd window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+    if (IsNull(window)) return false;
+    return ::PostMessageW(ToHwnd(window), message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam)) != FALSE;
+}
+
+std::optional<std::intptr_t> Win32Desktop::SendTimeout(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
+                                                       std::intptr_t lParam, std::uint32_t flags,
+                                                       std::uint32_t timeoutMs) {
+    // A program already found hung is not waited for again, whatever the caller's bound.
+    if (IsNull(window) || notResponding_) return std::nullopt;
+    DWORD_PTR result = 0;
+    ::SetLastError(ERROR_SUCCESS);
+    if (::SendMessageTimeoutW(ToHwnd(window), message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam),
+                              flags, timeoutMs, &result)) {
+        return static_cast<std::intptr_t>(result);
+    }
+    if (::GetLastError() == ERROR_TIMEOUT || ::IsHungAppWindow(ToHwnd(window))) notResponding_ = true;
+    return std::nullopt;
+}
+
+std::uint32_t Win32Desktop::RegisterWindowMessage(const char16_t* name) {
+    if (!name) return 0;
+    return ::RegisterWindowMessageW(Wide(name));
+}
+
+std::u16string Win32Desktop::SendGetText(Hwnd window, std::size_t bufferUnits) {
+    if (IsNull(window) || bufferUnits == 0) return {};
+    const std::size_t units = std::min(bufferUnits, kMaxTextUnits);
+    std::vector<wchar_t> buffer(units, L'\0');
+    const std::intptr_t n =
+        BoundedSend(window, WM_GETTEXT, units, reinterpret_cast<std::intptr_t>(buffer.data()));
+    buffer[units - 1] = L'\0';
+    const auto copied = static_cast<std::size_t>(std::clamp<std::intptr_t>(n, 0, static_cast<std::intptr_t>(units - 1)));
+    return TextUpToNul(buffer.data(), copied);
+}
+
+std::intptr_t Win32Desktop::SendSetText(Hwnd window, const std::u16string& text) {
+    return BoundedSend(window, WM_SETTEXT, 0, reinterpret_cast<std::intptr_t>(text.c_str()));
+}
+
+std::u16string Win32Desktop::SendGetLine(Hwnd edit, int line, std::size_t maxUnits) {
+    if (IsNull(edit) || line < 0) return {};
+    // The size travels in the buffer's first unit, so it cannot exceed a WORD.
+    const std::size_t units = std::min<std::size_t>(maxUnits, 0xFFFF);
+    if (units == 0) return {};
+    std::vector<wchar_t> buffer(units + 1, L'\0');
+    buffer[0] = static_cast<wchar_t>(units);
+    const std::intptr_t n = BoundedSend(edit, EM_GETLINE, static_cast<std::uintptr_t>(line),
+                                        reinterpret_cast<std::intptr_t>(buffer.data()));
+    const auto copied = static_cast<std::size_t>(std::clamp<std::intptr_t>(n, 0, static_cast<std::intptr_t>(units)));
+    return Text(buffer.data(), copied);
+}
+
+std::optional<std::u16string> Win32Desktop::SendGetComboItem(Hwnd combo, int index) {
+    if (IsNull(combo) || index < 0) return std::nullopt;
+    const std::intptr_t len = BoundedSend(combo, CB_GETLBTEXTLEN, static_cast<std::uintptr_t>(index), 0);
+    if (notResponding_ || len < 0 || static_cast<std::size_t>(len) >= kMaxTextUnits) return std::nullopt;
+    const std::size_t units = std::max(static_cast<std::size_t>(len) + 1, kMinComboBuffer);
+    std::vector<wchar_t> buffer(units, L'\0');
+    const std::intptr_t n = BoundedSend(combo, CB_GETLBTEXT, static_cast<std::uintptr_t>(index),
+                                        reinterpret_cast<std::intptr_t>(buffer.data()));
+    if (notResponding_ || n < 0) return std::nullopt;
+    buffer[units - 1] = L'\0';
+    return TextUpToNul(buffer.data(), std::min(static_cast<std::size_t>(n), units - 1));
+}
+
+bool Win32Desktop::SetForegroundWindow(Hwnd window) {
+    if (IsNull(window)) return false;
+    return ::SetForegroundWindow(ToHwnd(window)) != FALSE;
+}
+
+Hwnd Win32Desktop::SetActiveWindow(Hwnd window) {
+    if (IsNull(window)) return kNoWindow;
+    return FromHwnd(::SetActiveWindow(ToHwnd(window)));
+}
+
+bool Win32Desktop::ShowWindow(Hwnd window, int command) {
+    if (IsNull(window)) return false;
+    return ::ShowWindow(ToHwnd(window), command) != FALSE;
+}
+
+bool Win32Desktop::SetCursorPos(Point screen) { return ::SetCursorPos(screen.x, screen.y) != FALSE; }
+
+std::optional<Point> Win32Desktop::GetCursorPos() {
+    POINT p{};
+    if (!::GetCursorPos(&p)) return std::nullopt;
+    return Point{p.x, p.y};
+}
+
+void Win32Desktop::MouseEvent(std::uint32_t flags) { ::mouse_event(flags, 0, 0, 0, 0); }
+
+void Win32Desktop::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
+
+bool Win32Desktop::HasObjectFromLresult(Module oleacc) { return LookUpObjectFromLresult(oleacc) != nullptr; }
+
+std::shared_ptr<PageRootDocument> Win32Desktop::ObjectFromLresult(Module oleacc, std::intptr_t lresult) {
+    const ObjectFromLresultFn f = LookUpObjectFromLresult(oleacc);
+    if (!f) return nullptr;
+    ComPtr<IHTMLDocument> document;
+    if (FAILED(f(static_cast<LRESULT>(lresult), __uuidof(IHTMLDocument), 0, document.put_void())) || !document) {
+        return nullptr;
+    }
+    return std::make_shared<ComPageRootDocument>(std::move(document));
+}
+
+std::shared_ptr<PageAccessible> Win32Desktop::AccessibleObjectFromPoint(Point screen) {
+    ComPtr<IAccessible> accessible;
+    ScopedVariant child;
+    if (FAILED(::AccessibleObjectFromPoint(POINT{screen.x, screen.y}, accessible.put(), child.get())) ||
+        !accessible) {
+        return nullptr;
+    }
+    return std::make_shared<ComPageAccessible>(std::move(accessible));
+}
+
+}  // namespace qm::win32
