@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/delay_profile.h"
@@ -16,15 +17,26 @@ namespace qm {
 
 // Free primitives (no adapter state).
 // Clicks the point 15,15 of the control's client area with sent messages:
-// WM_SETFOCUS, WM_LBUTTONDOWN, BM_SETSTATE TRUE, WM_LBUTTONUP, BM_SETSTATE FALSE.
+// WM_SETFOCUS, WM_LBUTTONDOWN, BM_SETSTATE TRUE, WM_LBUTTONUP, BM_SETSTATE FALSE;
+// returns the last one's result. With moveCursor the cursor is put on the point
+// first and left there. When the control's rectangles cannot be read the cursor
+// is not moved and the messages carry the client point 0,0 (the focus and the
+// button messages still matter to the control).
 std::intptr_t SendClick(Desktop& desktop, Hwnd control, bool moveCursor);
 // The same five messages posted; the cursor is never moved.
 bool PostClick(Desktop& desktop, Hwnd control);
-// All lines of an edit box joined without separators; returns the units read.
+// All lines of an edit box joined without separators; returns the units of text.
+// At most 65,535 lines and 65,535 units are read.
 int ReadEditLines(Desktop& desktop, Hwnd edit, std::u16string& text);
 // Posts the control's BN_CLICKED command to parent, then a real mouse click just
-// below the control's client area, and puts the cursor back.
+// below the control's client area, and puts the cursor back. When the control's
+// rectangles cannot be read no real click is made and the cursor stays put.
 void PostCommandAndMouseClick(Desktop& desktop, Hwnd parent, Hwnd control);
+
+// How the two pieces of a page's position answer are read: whole, or (for
+// answers like "lat: 37.5, lng: 127.0") after the first colon that is not the
+// piece's first character.
+enum class PositionPieces { Whole, AfterColon };
 
 class CCallPort {
 public:
@@ -47,12 +59,18 @@ public:
 
     // The browser steps: the map page's document, reached through the browser
     // window's WM_HTML_GETOBJECT (oleacc loaded) or through accessibility (oleacc
-    // null). 0, or a code from 40 to 45 or 94.
+    // null). 0, or a code from 40 to 45 or 94; on a failure document is null.
+    // The accessibility path shows mapDialog for its hit test and hides it again
+    // once an accessible object answered (a failure 40 leaves it shown); the
+    // message path never shows or hides it.
     int GetMapDocument(Module oleacc, Hwnd mapDialog, Hwnd browserWindow,
                        std::shared_ptr<PageDocument>& document);
     // Runs readScript (no conversions, 512 units at most) through the page's eval
-    // and stores the two numbers of its answer in place.x and place.y. 0, 46, 47 or 48.
-    int RunPositionScript(PageDocument& document, const char16_t* readScript, PlaceRecord& place);
+    // and stores the two numbers of its answer in place.x and place.y. 0, 46, 47 or 48
+    // (a refused format, an empty answer, one that does not hold exactly two
+    // pieces, or a piece longer than 31 units is 48; place is then left alone).
+    int RunPositionScript(PageDocument& document, const char16_t* readScript, PlaceRecord& place,
+                          PositionPieces pieces = PositionPieces::Whole);
     // Formats pointScript with x, y (and a callback text when expected says so)
     // into at most bufferUnits units, runs it through the page's eval after a
     // shortSettle pause, and requires it to answer true. 0, 46, 47, 48 or 63 (a
@@ -65,11 +83,13 @@ protected:
     // mainWnd answers at once.
     bool WaitMainWindow();
     // Clicks the control, pauses shortSettle, then sends one WM_CHAR per UTF-16
-    // unit with a keyDelay pause after each.
+    // unit with a keyDelay pause after each. Typing stops when the program stops
+    // answering.
     void TypeText(Hwnd control, std::u16string text);
     // Optionally clicks the edit at 0,0, replaces its text (select all, Delete) or
     // puts the caret at its end (append), types text with TypeText, and leaves the
-    // box with Tab.
+    // box with Tab. In append mode the caret is put at the end once more right
+    // after TypeText's click, which would otherwise have moved it into the old text.
     void EnterText(Hwnd edit, std::u16string text, bool click, bool append);
     // The shared opening of every ReadOrder: main window, brought forward.
     // Returns 0 or 4.
@@ -81,6 +101,10 @@ protected:
     Desktop& desktop;
     Hwnd mainWnd{};
     const DelayProfile* profile;
+
+private:
+    // TypeText; with caretAt, EM_SETSEL(caretAt, -1) follows the click.
+    void TypeTextAfterClick(Hwnd control, const std::u16string& text, std::optional<std::uintptr_t> caretAt);
 };
 
 }  // namespace qm

@@ -1,0 +1,174 @@
+// The input primitives: clicks, typing and reading edit boxes of another
+// program, all through the Desktop port.
+#include "callport/call_port.h"
+
+#include <algorithm>
+
+#include "platform/messages.h"
+
+namespace qm {
+
+namespace {
+
+using namespace qm::msg;
+
+// An edit box is read up to this many lines and this many units in all; a
+// control that reports more (a broken or hostile one) is read that far only.
+// EM_GETLINE carries the buffer size in a 16-bit word, so no read is larger.
+constexpr int kMaxEditLines = 0xFFFF;
+constexpr std::size_t kMaxEditUnits = 0xFFFF;
+
+struct ClickPoint {
+    std::optional<Point> screen;  // the aimed point on the screen, when the control's place is known
+    std::intptr_t lParam = 0;     // the same point in client coordinates, packed
+};
+
+// The point 15,15 of the control's client area. When the control's rectangles
+// cannot be read, the screen point is unknown: the messages then go to the
+// client corner 0,0, which belongs to every control whatever its size.
+ClickPoint AimAt(Desktop& desktop, Hwnd control) {
+    ClickPoint p;
+    const std::optional<WindowInfo> info = desktop.GetWindowInfo(control);
+    if (!info) return p;
+    const Point screen{info->client.left + 15, info->client.top + 15};
+    p.screen = screen;
+    const std::optional<Point> client = desktop.ScreenToClient(control, screen);
+    // ScreenToClient fails only where GetWindowInfo already did; 15,15 is where
+    // the point lies in any client area that is not mirrored.
+    const Point c = client ? *client : Point{15, 15};
+    p.lParam = MakeLParam(c.x, c.y);
+    return p;
+}
+
+std::intptr_t SendClickAt(Desktop& desktop, Hwnd control, bool moveCursor) {
+    const ClickPoint p = AimAt(desktop, control);
+    if (moveCursor && p.screen) desktop.SetCursorPos(*p.screen);
+    desktop.Send(control, WM_SETFOCUS, 0, 0);
+    desktop.Send(control, WM_LBUTTONDOWN, MK_LBUTTON, p.lParam);
+    desktop.Send(control, BM_SETSTATE, 1, 0);
+    desktop.Send(control, WM_LBUTTONUP, 0, p.lParam);
+    return desktop.Send(control, BM_SETSTATE, 0, 0);
+}
+
+}  // namespace
+
+std::intptr_t SendClick(Desktop& desktop, Hwnd control, bool moveCursor) {
+    return SendClickAt(desktop, control, moveCursor);
+}
+
+bool PostClick(Desktop& desktop, Hwnd control) {
+    const ClickPoint p = AimAt(desktop, control);
+    desktop.Post(control, WM_SETFOCUS, 0, 0);
+    desktop.Post(control, WM_LBUTTONDOWN, MK_LBUTTON, p.lParam);
+    desktop.Post(control, BM_SETSTATE, 1, 0);
+    desktop.Post(control, WM_LBUTTONUP, 0, p.lParam);
+    return desktop.Post(control, BM_SETSTATE, 0, 0);
+}
+
+int ReadEditLines(Desktop& desktop, Hwnd edit, std::u16string& text) {
+    text.clear();
+    const std::intptr_t reported = desktop.Send(edit, EM_GETLINECOUNT, 0, 0);
+    const int lines = static_cast<int>(std::clamp<std::intptr_t>(reported, 0, kMaxEditLines));
+    std::u16string joined;
+    for (int i = 0; i < lines && joined.size() < kMaxEditUnits; ++i) {
+        if (desktop.NotResponding()) break;
+        const std::intptr_t first = desktop.Send(edit, EM_LINEINDEX, static_cast<std::uintptr_t>(i), 0);
+        // A line that no longer exists (the text changed while it was read) has
+        // no index; EM_LINELENGTH(-1) would measure the selection instead.
+        if (first < 0) continue;
+        const std::intptr_t len = desktop.Send(edit, EM_LINELENGTH, static_cast<std::uintptr_t>(first), 0);
+        if (len <= 0) continue;
+        const std::size_t room = kMaxEditUnits - joined.size();
+        const std::size_t want = std::min(static_cast<std::size_t>(len), room);
+        std::u16string line = desktop.SendGetLine(edit, i, want);
+        if (line.size() > want) line.resize(want);
+        const std::size_t nul = line.find(u'\0');
+        if (nul != std::u16string::npos) line.resize(nul);
+        joined += line;
+    }
+    text = std::move(joined);
+    // The units kept, so the count always matches the text handed back.
+    return static_cast<int>(text.size());
+}
+
+void PostCommandAndMouseClick(Desktop& desktop, Hwnd parent, Hwnd control) {
+    const int id = desktop.GetDlgCtrlID(control);
+    desktop.Post(parent, WM_COMMAND, MakeWParam(id & 0xFFFF, BN_CLICKED), static_cast<std::intptr_t>(control));
+    desktop.Sleep(200);
+    const std::optional<WindowInfo> info = desktop.GetWindowInfo(control);
+    // Without the control's place there is nowhere sensible to click: a real
+    // click lands wherever the cursor happens to be, so none is made.
+    if (!info) return;
+    const std::optional<Point> saved = desktop.GetCursorPos();
+    desktop.SetCursorPos(Point{info->client.right, info->client.bottom + 10});
+    desktop.Sleep(200);
+    desktop.MouseEvent(MOUSEEVENTF_LEFTDOWN);
+    desktop.MouseEvent(MOUSEEVENTF_LEFTUP);
+    desktop.Sleep(200);
+    // The cursor goes back only to a place we know.
+    if (saved) desktop.SetCursorPos(*saved);
+}
+
+bool CCallPort::WaitMainWindow() {
+    if (!IsNull(mainWnd)) return true;
+    for (int attempt = 1; attempt <= 10; ++attempt) {
+        const Hwnd h = FindMainWindow();
+        if (!IsNull(h)) {
+            mainWnd = h;
+            return true;
+        }
+        if (attempt < 10) desktop.Sleep(100);
+    }
+    return false;
+}
+
+void CCallPort::TypeText(Hwnd control, std::u16string text) { TypeTextAfterClick(control, text, std::nullopt); }
+
+void CCallPort::TypeTextAfterClick(Hwnd control, const std::u16string& text,
+                                   std::optional<std::uintptr_t> caretAt) {
+    SendClick(desktop, control, false);
+    // The click just moved a standard edit box's caret to the clicked point; an
+    // appended text has to start at the end of the old one again.
+    if (caretAt) desktop.Send(control, msg::EM_SETSEL, *caretAt, -1);
+    Pause(profile->shortSettle);
+    for (char16_t unit : text) {
+        // A program that stopped answering takes no more keys; every later
+        // send would fail at once anyway.
+        if (desktop.NotResponding()) return;
+        desktop.Send(control, msg::WM_CHAR, unit, 0);
+        Pause(profile->keyDelay);
+    }
+}
+
+void CCallPort::EnterText(Hwnd edit, std::u16string text, bool click, bool append) {
+    if (click) {
+        desktop.Send(edit, msg::WM_LBUTTONDOWN, 0, 0);
+        desktop.Send(edit, msg::WM_LBUTTONUP, 0, 0);
+    }
+    std::optional<std::uintptr_t> caretAt;
+    if (append) {
+        const std::intptr_t len = desktop.Send(edit, msg::WM_GETTEXTLENGTH, 0, 0);
+        const auto at = static_cast<std::uintptr_t>(std::max<std::intptr_t>(len, 0));
+        desktop.Send(edit, msg::EM_SETSEL, at, -1);
+        caretAt = at;
+    } else {
+        desktop.Send(edit, msg::EM_SETSEL, 0, -1);
+        desktop.Post(edit, msg::WM_KEYDOWN, msg::VK_DELETE, 0);
+        desktop.Post(edit, msg::WM_KEYUP, msg::VK_DELETE, 0);
+    }
+    Pause(profile->keyDelay);
+    TypeTextAfterClick(edit, text, caretAt);
+    Pause(profile->keyDelay);
+    desktop.Post(edit, msg::WM_KEYDOWN, msg::VK_TAB, 0);
+    Pause(profile->keyDelay);
+    desktop.Post(edit, msg::WM_KEYUP, msg::VK_TAB, 0);
+}
+
+int CCallPort::BringMainWindowForward() {
+    if (!WaitMainWindow()) return 4;
+    desktop.SetForegroundWindow(mainWnd);
+    desktop.SetActiveWindow(mainWnd);
+    return 0;
+}
+
+}  // namespace qm

@@ -1,0 +1,188 @@
+// The map page inside a dispatch program's browser control: reaching its
+// document, and running the caller's scripts through the page's "eval".
+#include <string>
+
+#include "callport/call_port.h"
+#include "callport/text.h"
+#include "platform/messages.h"
+
+namespace qm {
+
+namespace {
+
+// The page's answer to a position script is read into a buffer of this many
+// units (NUL included), and each of its two numbers into one of kPieceUnits.
+constexpr std::size_t kPositionTextUnits = 512;
+constexpr std::size_t kPieceUnits = 32;
+constexpr std::size_t kReadScriptUnits = 512;
+
+// Bare script pointers come from the request block, whose fields hold at most
+// 1200 units; a text without a terminator this far in is not a script.
+constexpr std::size_t kMaxScriptScan = 4096;
+
+std::optional<std::u16string_view> ScriptText(const char16_t* script) {
+    if (script == nullptr) return std::u16string_view{};
+    std::size_t n = 0;
+    while (n < kMaxScriptScan && script[n] != u'\0') ++n;
+    if (n == kMaxScriptScan) return std::nullopt;
+    return std::u16string_view(script, n);
+}
+
+bool IsDelimiter(char16_t c) {
+    return c == u'(' || c == u')' || c == u'[' || c == u']' || c == u',' || c == u' ' || c == u'\t';
+}
+
+// The page window's eval, ready to call: 0, or 47 / 48.
+int FindEval(PageWindow& window, std::shared_ptr<PageEval>& eval, std::int32_t& id) {
+    eval = window.QueryEval();
+    if (!eval) return 47;
+    const std::optional<std::int32_t> found = eval->GetDispId(u"eval");
+    if (!found) return 48;
+    id = *found;
+    return 0;
+}
+
+}  // namespace
+
+int CCallPort::GetMapDocument(Module oleacc, Hwnd mapDialog, Hwnd browserWindow,
+                              std::shared_ptr<PageDocument>& document) {
+    if (oleacc != kNoModule) {
+        // The message path: the browser hands its document out as an LRESULT.
+        // The map dialog is neither shown nor hidden here.
+        const std::uint32_t getObject = desktop.RegisterWindowMessage(u"WM_HTML_GETOBJECT");
+        const std::intptr_t lresult =
+            desktop.SendTimeout(browserWindow, getObject, 0, 0, msg::SMTO_ABORTIFHUNG, 3000).value_or(0);
+        if (!desktop.HasObjectFromLresult(oleacc)) {
+            document.reset();
+            return 94;
+        }
+        const std::shared_ptr<PageRootDocument> root = desktop.ObjectFromLresult(oleacc, lresult);
+        if (!root) {
+            document.reset();
+            return 43;
+        }
+        const std::shared_ptr<PageWindow> window = root->GetScriptWindow();
+        if (!window) {
+            document.reset();
+            return 44;
+        }
+        std::shared_ptr<PageDocument> found = window->GetDocument();
+        if (!found) {
+            document.reset();
+            return 45;
+        }
+        document = std::move(found);
+        return 0;
+    }
+
+    // The accessibility path: the object at a point inside the browser, shown
+    // for the hit test and hidden again once it answered.
+    desktop.ShowWindow(mapDialog, msg::SW_SHOW);
+    const std::optional<WindowInfo> info = desktop.GetWindowInfo(browserWindow);
+    if (!info) {
+        // No browser window, so no point to test: nothing to wait for.
+        document.reset();
+        return 40;
+    }
+    const Point point{info->client.left + 10, info->client.top + 10};
+    std::shared_ptr<PageAccessible> accessible = desktop.AccessibleObjectFromPoint(point);
+    for (std::int32_t elapsed = 0; !accessible && elapsed < profile->accessibleWait; elapsed += 100) {
+        desktop.Sleep(100);
+        accessible = desktop.AccessibleObjectFromPoint(point);
+    }
+    if (!accessible) {
+        document.reset();
+        return 40;  // the dialog stays shown
+    }
+    desktop.ShowWindow(mapDialog, msg::SW_HIDE);
+    const std::shared_ptr<PageServiceProvider> provider = accessible->QueryServiceProvider();
+    if (!provider) {
+        document.reset();
+        return 41;
+    }
+    // 30 tries in all, 100 ms apart.
+    std::shared_ptr<PageElement> element = provider->QueryHtmlElement();
+    for (int tries = 1; !element && tries < 30; ++tries) {
+        desktop.Sleep(100);
+        element = provider->QueryHtmlElement();
+    }
+    if (!element) {
+        document.reset();
+        return 42;
+    }
+    std::shared_ptr<PageDocument> found = element->GetDocument();
+    if (!found) {
+        document.reset();
+        return 43;
+    }
+    if (found != document) document = std::move(found);
+    return 0;
+}
+
+int CCallPort::RunPositionScript(PageDocument& document, const char16_t* readScript, PlaceRecord& place,
+                                 PositionPieces pieces) {
+    const std::shared_ptr<PageWindow> window = document.GetParentWindow();
+    if (!window) return 46;
+    // The read script is a format without arguments ("%%" is a percent sign); a
+    // script the formatter refuses is never run.
+    const std::optional<std::u16string_view> format = ScriptText(readScript);
+    if (!format) return 48;
+    const std::optional<std::u16string> script =
+        FormatScript(*format, ScriptArguments::None, ScriptInputs{}, kReadScriptUnits);
+    if (!script) return 48;
+    std::shared_ptr<PageEval> eval;
+    std::int32_t id = 0;
+    if (const int code = FindEval(*window, eval, id)) return code;
+
+    const ScriptValue value = eval->Invoke(id, *script);
+    const std::u16string text = Trim(value.text.value_or(std::u16string{}));
+    // Empty, or too long for the answer's buffer: not a position.
+    if (text.empty() || text.size() + 1 > kPositionTextUnits) return 48;
+
+    std::u16string piece[2];
+    int count = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        if (IsDelimiter(text[i])) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        while (end < text.size() && !IsDelimiter(text[end])) ++end;
+        if (count < 2) {
+            // A number that does not fit its buffer would be read cut short,
+            // which is a different number: refused instead.
+            if (end - i + 1 > kPieceUnits) return 48;
+            piece[count] = text.substr(i, end - i);
+        }
+        ++count;
+        i = end;
+    }
+    if (count != 2) return 48;
+    if (pieces == PositionPieces::AfterColon) {
+        for (std::u16string& p : piece) {
+            const int colon = Find(p, u':');
+            if (colon > 0) p = Trim(Mid(p, colon + 1));
+        }
+    }
+    place.x = LeadingDouble(piece[0]);
+    place.y = LeadingDouble(piece[1]);
+    return 0;
+}
+
+int CCallPort::RunPlacementScript(PageDocument& document, const char16_t* pointScript, std::size_t bufferUnits,
+                                  ScriptArguments expected, const ScriptInputs& inputs) {
+    const std::shared_ptr<PageWindow> window = document.GetParentWindow();
+    if (!window) return 46;
+    const std::optional<std::u16string_view> format = ScriptText(pointScript);
+    if (!format) return 63;
+    const std::optional<std::u16string> script = FormatScript(*format, expected, inputs, bufferUnits);
+    if (!script) return 63;
+    std::shared_ptr<PageEval> eval;
+    std::int32_t id = 0;
+    if (const int code = FindEval(*window, eval, id)) return code;
+    Pause(profile->shortSettle);
+    const ScriptValue value = eval->Invoke(id, *script);
+    return value.boolean == true ? 0 : 63;
+}
+
+}  // namespace qm
