@@ -1,8 +1,23 @@
 // The adapters this build serves. Adding a dispatch program means one line here.
+#include <memory>
+
+#include "adapters/logid2/logid2.h"
 #include "app/dispatch.h"
 
 namespace qm {
+namespace {
 
-std::span<const AdapterEntry> RegisteredAdapters() { return {}; }
+template <class Adapter>
+std::unique_ptr<CCallPort> Make(Desktop& desktop, const DelayProfile& profile) {
+    return std::make_unique<Adapter>(desktop, profile);
+}
+
+constexpr AdapterEntry kAdapters[] = {
+    {1, "LogiD2", &Make<CCallPortLogiD2>},
+};
+
+}  // namespace
+
+std::span<const AdapterEntry> RegisteredAdapters() { return kAdapters; }
 
 }  // namespace qm

@@ -1,0 +1,160 @@
+// LogiD2 order read-back: what an entry window shows, copied into the order.
+#include "adapters/logid2/logi_windows.h"
+#include "adapters/logid2/logid2.h"
+#include "app/result_codes.h"
+#include "callport/text.h"
+#include "platform/messages.h"
+
+namespace qm {
+
+using namespace logi;
+
+namespace {
+constexpr int kHung = result::kNotResponding;
+}  // namespace
+
+int CCallPortLogiD2::ReadOrder(Module oleacc, const char16_t* readScript, OrderRecord* order,
+                               std::u16string& message) {
+    c_ = {};
+    int code = FindOpenEntryWindow();
+    if (code != 0) return code;
+    code = FindControls();
+    if (Hung()) return kHung;
+    if (code != 0) return code;
+    return ReadOrderWindow(oleacc, readScript, order, message);
+}
+
+int CCallPortLogiD2::ReadOrderWindow(Module oleacc, const char16_t* /*readScript*/, OrderRecord* order,
+                                     std::u16string& message) {
+    OrderRecord& o = *order;
+    o.adapterKind = 1;
+    o.oleaccLoaded = oleacc != kNoModule ? 1 : 0;
+
+    // Branch: "<head office> > <branch name> (<number>)".
+    std::u16string raw;
+    int read = ReadLines(desktop, c_.branchDisplay, raw);
+    if (Hung()) return kHung;
+    if (read <= 0) return 66;
+    {
+        const std::u16string text = Remove(Trim(raw), u'-');
+        const int open = ReverseFind(text, u'(');
+        const int close = ReverseFind(text, u')');
+        if (!(open >= 0 && close > open)) {
+            message = raw;
+            return 67;
+        }
+        WriteField(o.branchNumber, Trim(Mid(text, open + 1, close - open - 1)));
+        std::u16string head = Trim(Left(text, open));
+        const int arrow = ReverseFind(head, u'>');
+        if (arrow >= 0) head = Mid(head, arrow + 1);
+        WriteField(o.branchName, Trim(head));
+    }
+
+    read = ReadLines(desktop, c_.phoneDisplay, raw);
+    if (Hung()) return kHung;
+    if (read <= 0) return 68;
+    WriteField(o.customerPhone, Remove(Trim(raw), u'-'));
+
+    ReadLines(desktop, c_.phone2Edit, raw);
+    if (Hung()) return kHung;
+    WriteField(o.customerPhone2, Remove(Trim(raw), u'-'));
+
+    read = ReadLines(desktop, c_.originEdit, raw);
+    if (Hung()) return kHung;
+    if (read <= 0) return 57;
+    WriteField(o.origin.fullText, Trim(raw));
+    CopyBracketedText(raw.c_str(), &o.origin);
+
+    read = ReadLines(desktop, c_.destEdit, raw);
+    if (Hung()) return kHung;
+    if (read <= 0) return 58;
+    WriteField(o.destination.fullText, Trim(raw));
+    CopyBracketedText(raw.c_str(), &o.destination);
+
+    for (int i = 0; i < 3; ++i) {
+        read = ReadLines(desktop, c_.viaEdit[i], raw);
+        if (Hung()) return kHung;
+        if (read <= 0) break;
+        const std::u16string via = Trim(raw);
+        WriteField(o.via[i].fullText, via);
+        WriteField(o.via[i].name, via);
+    }
+
+    // Coordinates: from the address of the map page that LogiD2 opens.
+    desktop.Send(c_.entryWindow, msg::WM_COMMAND, kMapCommand, 0);
+    {
+        CLogiMapDialog map = MapDialog();
+        MapDialogHandles handles{};
+        int code = map.FindMapDialog(handles);
+        if (Hung()) return kHung;
+        if (code == 0) {
+            desktop.ShowWindow(handles.dialog, msg::SW_HIDE);
+            code = map.ReadMapUrlPositions(oleacc, handles.dialog, handles.browser, &o.origin, &o.destination,
+                                           &o.via[0], &o.via[1], &o.via[2]);
+            if (Hung()) return kHung;
+        }
+        // Closed on failure too: a dialog left behind would be found by the next
+        // request and show it this order's places.
+        if (!IsNull(handles.dialog)) desktop.Send(handles.dialog, msg::WM_SYSCOMMAND, msg::SC_CLOSE, 0);
+        if (code != 0) return code;
+    }
+
+    const std::u16string payType = desktop.SendGetText(c_.payCombo, 1024);
+    if (Hung()) return kHung;
+    if (payType.empty()) return 70;
+    if (payType == u"현금") {
+        o.payType = 1;
+    } else if (payType == u"후불") {
+        o.payType = 3;
+    } else {
+        message = payType;
+        return 65;
+    }
+
+    raw = desktop.SendGetText(c_.fareEdit, 1024);
+    if (Hung()) return kHung;
+    if (raw.empty()) return 71;
+    WriteField(o.fare, Remove(Trim(raw), u','));
+    if (LeadingInteger(ReadField(o.fare)) < 0) {
+        message = raw;
+        return 72;
+    }
+
+    struct Amount {
+        Hwnd box;
+        char16_t* field;
+        std::size_t units;
+        int code;
+    };
+    const Amount amounts[] = {
+        {c_.cashEdit, o.cashAmount, std::size(o.cashAmount), 73},
+        {c_.postpaidEdit, o.postpaidAmount, std::size(o.postpaidAmount), 74},
+        {c_.mileageEdit, o.mileageAmount, std::size(o.mileageAmount), 76},
+        {c_.cardEdit, o.cardAmount, std::size(o.cardAmount), 75},
+    };
+    int positives = 0;
+    for (const Amount& amount : amounts) {
+        raw = desktop.SendGetText(amount.box, 1024);
+        if (Hung()) return kHung;
+        if (raw.empty()) continue;
+        WriteField(amount.field, amount.units, Remove(Trim(raw), u','));
+        const std::int64_t value = LeadingInteger(ReadField(amount.field, amount.units));
+        if (value < 0) {
+            message = raw;
+            return amount.code;
+        }
+        if (value > 0) ++positives;
+    }
+    if (positives > 1) o.payType = 0;
+
+    o.consignment = (desktop.Send(c_.consignButton, msg::BM_GETCHECK, 0, 0) & 1) != 0 ? 1 : 0;
+    if (Hung()) return kHung;
+
+    if (ReadLines(desktop, c_.driverMemoEdit, raw) > 0) WriteField(o.driverMemo, Trim(raw));
+    if (Hung()) return kHung;
+    if (ReadLines(desktop, c_.memo2Edit, raw) > 0) WriteField(o.memo2, Trim(raw));
+    if (Hung()) return kHung;
+    return 0;
+}
+
+}  // namespace qm
