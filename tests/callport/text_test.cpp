@@ -1,0 +1,196 @@
+// The string rules the adapters compare screen texts with.
+#include "callport/text.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <cwctype>
+#include <limits>
+#include <string>
+
+#include "app/utf.h"
+
+namespace qm {
+namespace {
+
+std::string U8(std::u16string_view s) { return Utf16ToUtf8(s); }
+
+struct PhoneCase {
+    std::u16string in;
+    std::u16string out;
+};
+
+TEST(FormatPhoneNumber, WritesTheHyphensOfEveryNumberKind) {
+    const PhoneCase cases[] = {
+        {u"01012345678", u"010-1234-5678"},
+        {u"0212345678", u"02-1234-5678"},
+        {u"021234567", u"02-123-4567"},
+        {u"050412345678", u"0504-1234-5678"},
+        {u"05051234567", u"0505-123-4567"},
+        {u"0311234567", u"031-123-4567"},
+        {u"15881234", u"1588-1234"},
+        {u"010-1234-5678", u"010-1234-5678"},
+        {u"010_1234_5678", u"010-1234-5678"},
+        {u"123456", u"123456"},
+        {u"12-34-56", u"12-34-56"},
+        {u"0504123", u"0504--123"},
+        {u"0212 345", u"02-12- 345"},
+        {u"", u""},
+        {u"1234567", u"123-4567"},
+        {u"0501234567", u"050-123-4567"},  // only 0504 and 0505 take four digits
+    };
+    for (const PhoneCase& c : cases) EXPECT_EQ(U8(FormatPhoneNumber(c.in)), U8(c.out)) << U8(c.in);
+}
+
+struct BracketCase {
+    std::u16string in;
+    std::u16string name;
+};
+
+TEST(CopyBracketedText, TakesTheTextBetweenTheFirstPairOfBrackets) {
+    const BracketCase cases[] = {
+        {u"서울역 [서울역 1번출구]", u"서울역 1번출구"},
+        {u"[ 강남역 ]", u"강남역"},
+        {u"강남역]", u"강남역]"},
+        {u"강남역 [", u"강남역 ["},
+        {u"a]b[c]", u"c"},
+        {u"[]", u""},
+        {u"  plain text\t", u"plain text"},
+        {u"x [a] [b]", u"a"},
+        {u"", u""},
+    };
+    for (const BracketCase& c : cases) {
+        PlaceRecord place{};
+        place.x = 1.5;
+        place.fullText[0] = u'F';
+        CopyBracketedText(c.in.c_str(), &place);
+        EXPECT_EQ(U8(ReadField(place.name)), U8(c.name)) << U8(c.in);
+        EXPECT_EQ(place.x, 1.5);
+        EXPECT_EQ(place.fullText[0], u'F');  // the rest of the record is not touched
+    }
+}
+
+TEST(CopyBracketedText, NullTextGivesAnEmptyNameAndLongNamesAreCutWhole) {
+    PlaceRecord place{};
+    place.name[0] = u'x';
+    CopyBracketedText(nullptr, &place);
+    EXPECT_EQ(place.name[0], u'\0');
+
+    // 510 letters and then a pair of surrogates: the pair does not fit 511 units
+    // and is left out entirely instead of leaving half of it behind.
+    std::u16string longName(510, u'a');
+    longName += u"\U0001F600tail";
+    CopyBracketedText(longName.c_str(), &place);
+    EXPECT_EQ(ReadField(place.name), std::u16string(510, u'a'));
+
+    std::u16string exact(600, u'b');
+    CopyBracketedText(exact.c_str(), &place);
+    EXPECT_EQ(ReadField(place.name).size(), 511u);
+    EXPECT_EQ(place.name[511], u'\0');
+}
+
+TEST(IsSpace, MatchesTheCLibraryOnEveryUnit) {
+    const char* previous = std::setlocale(LC_CTYPE, nullptr);
+    const std::string saved = previous ? previous : "C";
+    if (!std::setlocale(LC_CTYPE, "C.UTF-8")) GTEST_SKIP() << "no C.UTF-8 locale";
+    int differences = 0;
+    for (unsigned c = 0; c < 0x10000; ++c) {
+        const bool library = std::iswspace(static_cast<std::wint_t>(c)) != 0;
+        if (IsSpace(static_cast<char16_t>(c)) != library && ++differences < 5)
+            ADD_FAILURE() << std::hex << "U+" << c << " library " << library;
+    }
+    std::setlocale(LC_CTYPE, saved.c_str());
+    EXPECT_EQ(differences, 0);
+    // The no-break spaces hold words together and are not trimmed.
+    EXPECT_FALSE(IsSpace(0x00A0));
+    EXPECT_FALSE(IsSpace(0x202F));
+}
+
+TEST(Trim, RemovesUnicodeSpacesButKeepsNoBreakSpaces) {
+    EXPECT_EQ(Trim(u"\t\r\n \u3000a b\u2003\v\f"), u"a b");
+    EXPECT_EQ(Trim(u"\u00A0a\u00A0"), u"\u00A0a\u00A0");
+    EXPECT_EQ(TrimLeft(u"  a  "), u"a  ");
+    EXPECT_EQ(TrimRight(u"  a  "), u"  a");
+    EXPECT_EQ(Trim(u"   "), u"");
+}
+
+TEST(StringOperations, ClampAndSearchAsTheAdaptersExpect) {
+    EXPECT_EQ(Mid(u"abcdef", 2, 3), u"cde");
+    EXPECT_EQ(Mid(u"abcdef", -4, 2), u"ab");
+    EXPECT_EQ(Mid(u"abcdef", 4, -1), u"");
+    EXPECT_EQ(Mid(u"abcdef", 4, 100), u"ef");
+    EXPECT_EQ(Mid(u"abcdef", 7, 1), u"");
+    EXPECT_EQ(Mid(u"abcdef", 3), u"def");
+    EXPECT_EQ(Mid(u"abcdef", -3), u"abcdef");
+    EXPECT_EQ(Left(u"abc", 5), u"abc");
+    EXPECT_EQ(Left(u"abc", -1), u"");
+    EXPECT_EQ(Right(u"abc", 2), u"bc");
+    EXPECT_EQ(Right(u"abc", 0), u"");
+    EXPECT_EQ(Right(u"abc", 9), u"abc");
+
+    EXPECT_EQ(Find(u"a-b-c", u'-'), 1);
+    EXPECT_EQ(Find(u"a-b-c", u'-', 2), 3);
+    EXPECT_EQ(Find(u"a-b-c", u"b-c"), 2);
+    EXPECT_EQ(Find(u"a-b-c", u'-', 9), -1);
+    EXPECT_EQ(Find(u"a-b-c", u'x'), -1);
+    EXPECT_EQ(ReverseFind(u"a-b-c", u'-'), 3);
+    EXPECT_EQ(ReverseFind(u"abc", u'-'), -1);
+
+    EXPECT_TRUE(Contains(u"고객 010-1234-5678 님", u"010-1234-5678"));
+    EXPECT_FALSE(Contains(u"ABC", u"abc"));
+    EXPECT_FALSE(Contains(u"abc", u""));  // an empty text is never "shown"
+    EXPECT_EQ(Remove(u"1,234,000", u','), u"1234000");
+}
+
+TEST(Replace, ReplacesNonOverlappingLeftToRight) {
+    struct Case {
+        std::u16string s, from, to, out;
+        int count;
+    } cases[] = {
+        {u"aaa", u"aa", u"b", u"ba", 1},
+        {u"a,b,,c", u",", u"", u"abc", 3},
+        {u"abc", u"", u"x", u"abc", 0},
+        {u"abc", u"z", u"x", u"abc", 0},
+        {u"xx", u"x", u"xx", u"xxxx", 2},
+    };
+    for (Case& c : cases) {
+        std::u16string s = c.s;
+        EXPECT_EQ(Replace(s, c.from, c.to), c.count) << U8(c.s);
+        EXPECT_EQ(s, c.out) << U8(c.s);
+    }
+}
+
+TEST(LeadingNumbers, ReadThePrefixLikeTheCLibrary) {
+    EXPECT_EQ(LeadingInteger(u"  -12abc"), -12);
+    EXPECT_EQ(LeadingInteger(u"+7"), 7);
+    EXPECT_EQ(LeadingInteger(u"12,000"), 12);
+    EXPECT_EQ(LeadingInteger(u"abc"), 0);
+    EXPECT_EQ(LeadingInteger(u"- 5"), 0);
+    EXPECT_EQ(LeadingInteger(u"99999999999999999999999"), std::numeric_limits<std::int64_t>::max());
+    EXPECT_EQ(LeadingInteger(u"-99999999999999999999999"), std::numeric_limits<std::int64_t>::min());
+    EXPECT_EQ(LeadingInteger(u"-9223372036854775808"), std::numeric_limits<std::int64_t>::min());
+
+    EXPECT_TRUE(IsPositive(u"5000"));
+    EXPECT_TRUE(IsPositive(u" 1원"));
+    EXPECT_FALSE(IsPositive(u"0"));
+    EXPECT_FALSE(IsPositive(u""));
+    EXPECT_FALSE(IsPositive(u"-3"));
+    EXPECT_FALSE(IsPositive(u"원 500"));
+
+    struct Case {
+        std::u16string in;
+        double out;
+    } doubles[] = {
+        {u" 37.5665", 37.5665}, {u"126.978abc", 126.978}, {u"-1.5e3x", -1500.0}, {u"1e", 1.0},
+        {u"1e+", 1.0},          {u".5", 0.5},              {u"5.", 5.0},         {u".", 0.0},
+        {u"abc", 0.0},          {u"+2.5", 2.5},            {u"0x10", 0.0},       {u"inf", 0.0},
+        {u"lat:37", 0.0},       {u"\u3000 8", 8.0},        {u"1e-400", 0.0},
+    };
+    for (const Case& c : doubles) EXPECT_DOUBLE_EQ(LeadingDouble(c.in), c.out) << U8(c.in);
+    EXPECT_TRUE(std::isinf(LeadingDouble(u"1e400")));
+    EXPECT_LT(LeadingDouble(u"-1e400"), 0.0);
+}
+
+}  // namespace
+}  // namespace qm
