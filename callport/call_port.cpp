@@ -18,50 +18,45 @@ using namespace qm::msg;
 constexpr int kMaxEditLines = 0xFFFF;
 constexpr std::size_t kMaxEditUnits = 0xFFFF;
 
-struct ClickPoint {
-    std::optional<Point> screen;  // the aimed point on the screen, when the control's place is known
-    std::intptr_t lParam = 0;     // the same point in client coordinates, packed
-};
-
-// The point 15,15 of the control's client area. When the control's rectangles
-// cannot be read, the screen point is unknown: the messages then go to the
-// client corner 0,0, which belongs to every control whatever its size.
-ClickPoint AimAt(Desktop& desktop, Hwnd control) {
-    ClickPoint p;
+// The point 15,15 of the control's client area on the screen; empty when the
+// control's rectangles cannot be read.
+std::optional<Point> ScreenPointOf(Desktop& desktop, Hwnd control) {
     const std::optional<WindowInfo> info = desktop.GetWindowInfo(control);
-    if (!info) return p;
-    const Point screen{info->client.left + 15, info->client.top + 15};
-    p.screen = screen;
-    const std::optional<Point> client = desktop.ScreenToClient(control, screen);
-    // ScreenToClient fails only where GetWindowInfo already did; 15,15 is where
-    // the point lies in any client area that is not mirrored.
-    const Point c = client ? *client : Point{15, 15};
-    p.lParam = MakeLParam(c.x, c.y);
-    return p;
+    if (!info) return std::nullopt;
+    return Point{info->client.left + 15, info->client.top + 15};
 }
 
-std::intptr_t SendClickAt(Desktop& desktop, Hwnd control, bool moveCursor) {
-    const ClickPoint p = AimAt(desktop, control);
-    if (moveCursor && p.screen) desktop.SetCursorPos(*p.screen);
-    desktop.Send(control, WM_SETFOCUS, 0, 0);
-    desktop.Send(control, WM_LBUTTONDOWN, MK_LBUTTON, p.lParam);
-    desktop.Send(control, BM_SETSTATE, 1, 0);
-    desktop.Send(control, WM_LBUTTONUP, 0, p.lParam);
-    return desktop.Send(control, BM_SETSTATE, 0, 0);
+// The aimed point in client coordinates, packed for the mouse messages. An
+// unknown point becomes the client corner 0,0, which belongs to every control
+// whatever its size.
+std::intptr_t ClientLParam(Desktop& desktop, Hwnd control, const std::optional<Point>& screen) {
+    if (!screen) return MakeLParam(0, 0);
+    // ScreenToClient fails only where GetWindowInfo already did; 15,15 is where
+    // the point lies in any client area that is not mirrored.
+    const Point c = desktop.ScreenToClient(control, *screen).value_or(Point{15, 15});
+    return MakeLParam(c.x, c.y);
 }
 
 }  // namespace
 
 std::intptr_t SendClick(Desktop& desktop, Hwnd control, bool moveCursor) {
-    return SendClickAt(desktop, control, moveCursor);
+    const std::optional<Point> screen = ScreenPointOf(desktop, control);
+    if (moveCursor && screen) desktop.SetCursorPos(*screen);
+    desktop.Send(control, WM_SETFOCUS, 0, 0);
+    const std::intptr_t point = ClientLParam(desktop, control, screen);
+    desktop.Send(control, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    desktop.Send(control, BM_SETSTATE, 1, 0);
+    desktop.Send(control, WM_LBUTTONUP, 0, point);
+    return desktop.Send(control, BM_SETSTATE, 0, 0);
 }
 
 bool PostClick(Desktop& desktop, Hwnd control) {
-    const ClickPoint p = AimAt(desktop, control);
+    const std::optional<Point> screen = ScreenPointOf(desktop, control);
     desktop.Post(control, WM_SETFOCUS, 0, 0);
-    desktop.Post(control, WM_LBUTTONDOWN, MK_LBUTTON, p.lParam);
+    const std::intptr_t point = ClientLParam(desktop, control, screen);
+    desktop.Post(control, WM_LBUTTONDOWN, MK_LBUTTON, point);
     desktop.Post(control, BM_SETSTATE, 1, 0);
-    desktop.Post(control, WM_LBUTTONUP, 0, p.lParam);
+    desktop.Post(control, WM_LBUTTONUP, 0, point);
     return desktop.Post(control, BM_SETSTATE, 0, 0);
 }
 
