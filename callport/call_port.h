@@ -34,7 +34,7 @@ int ReadEditLines(Desktop& desktop, Hwnd edit, std::u16string& text);
 void PostCommandAndMouseClick(Desktop& desktop, Hwnd parent, Hwnd control);
 
 // How the two pieces of a page's position answer are read: whole, or (for
-// answers like "lat: 37.5, lng: 127.0") after the first colon that is not the
+// answers like "x:127.5,y:37.25") after the first colon that is not the
 // piece's first character.
 enum class PositionPieces { Whole, AfterColon };
 
