@@ -1,9 +1,8 @@
 // The real Desktop: each operation is one or two user32, oleacc or COM calls.
 // Handles of other processes are only borrowed; COM pointers, BSTRs and
 // VARIANTs are owned by the RAII types of handles.h.
+#include "platform/win32/windows_names.h"
 #include "platform/win32/win32_desktop.h"
-
-#include <windows.h>
 #include <oleacc.h>
 #include <oleauto.h>
 #include <dispex.h>
@@ -16,13 +15,6 @@
 #include <vector>
 
 #include "platform/win32/handles.h"
-
-// windows.h renames these to their W forms; the port's methods keep their own names.
-#undef FindWindow
-#undef FindWindowEx
-#undef GetWindowText
-#undef GetClassName
-#undef RegisterWindowMessage
 
 namespace qm::win32 {
 namespace {

@@ -1,5 +1,7 @@
 // The real Desktop: thin wrappers over user32, oleacc and the browser's COM
 // interfaces. Sends to other windows are bounded by kSendTimeoutMs.
+// A file that also includes windows.h should include
+// platform/win32/windows_names.h first (see there).
 #pragma once
 
 #include "platform/desktop.h"
