@@ -1,0 +1,242 @@
+// The window tree: z-order, walks, lookups and dead handles.
+#include <gtest/gtest.h>
+
+#include "testing/fake_desktop.h"
+
+namespace qm::testing {
+namespace {
+
+namespace m = qm::msg;
+
+class TreeTest : public ::testing::Test {
+protected:
+    FakeDesktop d;
+    Hwnd Top(const std::u16string& cls, const std::u16string& text = u"", Hwnd owner = kNoWindow) {
+        return d.Create({.className = cls, .text = text, .owner = owner});
+    }
+    Hwnd Child(Hwnd parent, const std::u16string& cls, const std::u16string& text = u"") {
+        return d.Create({.className = cls, .text = text, .parent = parent});
+    }
+};
+
+TEST_F(TreeTest, ChildrenWalkInCreationOrder) {
+    const Hwnd main = Top(u"Main");
+    const Hwnd a = Child(main, u"Static", u"a");
+    const Hwnd b = Child(main, u"Edit", u"b");
+    const Hwnd c = Child(main, u"Button", u"c");
+    EXPECT_EQ(d.GetWindow(main, Relation::Child), a);
+    EXPECT_EQ(d.GetWindow(a, Relation::Next), b);
+    EXPECT_EQ(d.GetWindow(b, Relation::Next), c);
+    EXPECT_EQ(d.GetWindow(c, Relation::Next), kNoWindow);
+    EXPECT_EQ(d.GetWindow(c, Relation::Previous), b);
+    EXPECT_EQ(d.GetWindow(a, Relation::Previous), kNoWindow);
+    EXPECT_EQ(d.GetWindow(c, Relation::Child), kNoWindow);
+}
+
+TEST_F(TreeTest, FindWindowExSearchesDirectChildrenAfterTheGivenOne) {
+    const Hwnd main = Top(u"Main");
+    const Hwnd first = Child(main, u"Button", u"취소");
+    const Hwnd nested = Child(Child(main, u"#32770"), u"Button", u"탁송");
+    const Hwnd second = Child(main, u"Button", u"취소");
+    EXPECT_EQ(d.FindWindowEx(main, kNoWindow, u"Button", u"취소"), first);
+    EXPECT_EQ(d.FindWindowEx(main, first, u"Button", u"취소"), second);
+    EXPECT_EQ(d.FindWindowEx(main, second, u"Button", u"취소"), kNoWindow);
+    EXPECT_EQ(d.FindWindowEx(main, kNoWindow, u"Button", u"탁송"), kNoWindow);  // grandchild
+    EXPECT_EQ(d.FindWindowEx(d.GetParent(nested), kNoWindow, nullptr, u"탁송"), nested);
+    EXPECT_EQ(d.FindWindowEx(main, nested, u"Button", nullptr), kNoWindow);  // not a child of main
+}
+
+TEST_F(TreeTest, NewTopLevelWindowsGoOnTopAndFindWindowTakesTheNewest) {
+    const Hwnd older = Top(u"#32770", u"확인");
+    const Hwnd other = Top(u"Other");
+    const Hwnd newer = Top(u"#32770", u"확인");
+    EXPECT_EQ(d.TopLevelWindows(), (std::vector<Hwnd>{newer, other, older}));
+    EXPECT_EQ(d.FindWindow(u"#32770", u"확인"), newer);
+    EXPECT_EQ(d.FindWindowEx(kNoWindow, newer, u"#32770", u"확인"), older);
+    EXPECT_EQ(d.GetWindow(newer, Relation::Next), other);
+    EXPECT_EQ(d.GetWindow(other, Relation::Next), older);
+    EXPECT_EQ(d.GetWindow(older, Relation::Previous), other);
+}
+
+TEST_F(TreeTest, LookupsIgnoreAsciiCaseAndSeeHiddenWindows) {
+    const Hwnd w = d.Create({.className = u"SmartD2-", .text = u"Logi", .visible = false});
+    EXPECT_EQ(d.FindWindow(u"smartd2-", nullptr), w);
+    EXPECT_EQ(d.FindWindow(nullptr, u"LOGI"), w);
+    EXPECT_EQ(d.FindWindow(u"SmartD2", nullptr), kNoWindow);  // whole name only
+    EXPECT_EQ(d.GetClassName(w, 100), u"SmartD2-");
+    EXPECT_EQ(d.GetClassName(w, 5), u"Smart");
+}
+
+TEST_F(TreeTest, EnabledPopupIsTheTopmostVisibleEnabledWindowOwnedDirectlyOrIndirectly) {
+    const Hwnd main = Top(u"Main");
+    const Hwnd popup1 = Top(u"P1", u"", main);
+    const Hwnd popup2 = Top(u"P2", u"", main);
+    const Hwnd popup3 = Top(u"P3", u"", popup2);  // owned through popup2
+    Top(u"Unowned");
+    const Hwnd unrelatedChild = Child(main, u"Edit");
+    d.Enable(popup1, false);
+
+    // The unowned window is on top, so the first owned one below it counts.
+    EXPECT_EQ(d.GetWindow(main, Relation::EnabledPopup), popup3);
+    d.Enable(popup3, false);
+    EXPECT_EQ(d.GetWindow(main, Relation::EnabledPopup), popup2);
+    d.Show(popup2, false);
+    EXPECT_EQ(d.GetWindow(main, Relation::EnabledPopup), kNoWindow);
+    d.Enable(popup1, true);
+    EXPECT_EQ(d.GetWindow(main, Relation::EnabledPopup), popup1);
+    EXPECT_EQ(d.GetWindow(popup1, Relation::EnabledPopup), kNoWindow);
+    EXPECT_EQ(d.GetWindow(unrelatedChild, Relation::EnabledPopup), kNoWindow);
+}
+
+TEST_F(TreeTest, PopupWalkFromEnabledPopupReachesEveryOwnedWindowInZOrder) {
+    const Hwnd main = Top(u"Main");
+    const Hwnd a = Top(u"Entry", u"", main);
+    const Hwnd b = Top(u"Entry", u"", main);
+    std::vector<Hwnd> walked;
+    for (Hwnd p = d.GetWindow(main, Relation::EnabledPopup); !IsNull(p); p = d.GetWindow(p, Relation::Next)) {
+        walked.push_back(p);
+    }
+    EXPECT_EQ(walked, (std::vector<Hwnd>{b, a, main}));
+}
+
+TEST_F(TreeTest, ActivationRaisesTheWindowWithItsOwnedWindows) {
+    const Hwnd main = Top(u"Main");
+    const Hwnd entry = Top(u"Entry", u"", main);
+    const Hwnd box = Top(u"#32770", u"Other program");
+    ASSERT_EQ(d.TopLevelWindows(), (std::vector<Hwnd>{box, entry, main}));
+    EXPECT_TRUE(d.SetForegroundWindow(main));
+    EXPECT_EQ(d.TopLevelWindows(), (std::vector<Hwnd>{entry, main, box}));
+    EXPECT_EQ(d.ForegroundCalls(), std::vector<Hwnd>{main});
+    EXPECT_EQ(d.SetActiveWindow(box), main);
+    EXPECT_EQ(d.TopLevelWindows(), (std::vector<Hwnd>{box, entry, main}));
+}
+
+TEST_F(TreeTest, EnumChildWindowsIsDepthFirstPreOrderAndStops) {
+    const Hwnd main = Top(u"Main");
+    const Hwnd a = Child(main, u"A");
+    const Hwnd a1 = Child(a, u"A1");
+    const Hwnd a11 = Child(a1, u"A11");
+    const Hwnd b = Child(main, u"B");
+    const Hwnd b1 = Child(b, u"B1");
+    std::vector<Hwnd> seen;
+    d.EnumChildWindows(main, [&](Hwnd h) {
+        seen.push_back(h);
+        return true;
+    });
+    EXPECT_EQ(seen, (std::vector<Hwnd>{a, a1, a11, b, b1}));
+    seen.clear();
+    d.EnumChildWindows(main, [&](Hwnd h) {
+        seen.push_back(h);
+        return h != a11;
+    });
+    EXPECT_EQ(seen, (std::vector<Hwnd>{a, a1, a11}));
+}
+
+TEST_F(TreeTest, EnumChildWindowsWalksASnapshot) {
+    const Hwnd main = Top(u"Main");
+    const Hwnd a = Child(main, u"A");
+    const Hwnd b = Child(main, u"B");
+    std::vector<Hwnd> seen;
+    d.EnumChildWindows(main, [&](Hwnd h) {
+        seen.push_back(h);
+        if (h == a) {
+            d.Destroy(b);
+            Child(main, u"C");
+        }
+        return true;
+    });
+    EXPECT_EQ(seen, std::vector<Hwnd>{a});
+}
+
+TEST_F(TreeTest, GetParentGivesTheOwnerOfPopupsOnly) {
+    const Hwnd main = Top(u"Main");
+    const Hwnd child = Child(main, u"Edit");
+    const Hwnd popup = Top(u"Popup", u"", main);
+    const Hwnd overlapped = d.Create({.className = u"Frame", .owner = main, .overlapped = true});
+    const Hwnd ownedByChild = Top(u"Popup", u"", child);
+    EXPECT_EQ(d.GetParent(child), main);
+    EXPECT_EQ(d.GetParent(popup), main);
+    EXPECT_EQ(d.GetParent(overlapped), kNoWindow);
+    EXPECT_EQ(d.GetParent(main), kNoWindow);
+    EXPECT_EQ(d.Owner(ownedByChild), main);  // owners are top-level windows
+}
+
+TEST_F(TreeTest, GetWindowTextOfAnEditIsItsCaptionNotWhatItShows) {
+    const Hwnd main = Top(u"Main");
+    const Hwnd edit = d.Create({.behavior = Behavior::Edit, .text = u"start", .parent = main});
+    const Hwnd label = d.Create({.behavior = Behavior::Static, .text = u"현금", .parent = main});
+    d.SendSetText(edit, u"typed");
+    d.SendSetText(label, u"후불");
+    EXPECT_EQ(d.GetWindowText(edit, 127), u"start");
+    EXPECT_EQ(d.SendGetText(edit, 1024), u"typed");
+    EXPECT_EQ(d.GetWindowText(label, 127), u"후불");
+    EXPECT_EQ(d.GetWindowText(label, 1), u"후");
+}
+
+TEST_F(TreeTest, DestroyedHandlesActLikeInvalidWindowsAndAreNeverReused) {
+    const Hwnd main = Top(u"Main");
+    const Hwnd edit = d.Create({.behavior = Behavior::Edit, .text = u"x", .id = 7, .parent = main});
+    const Hwnd popup = Top(u"Popup", u"", main);
+    d.Destroy(main);
+    for (Hwnd h : {main, edit, popup}) {
+        EXPECT_FALSE(d.IsWindow(h));
+        EXPECT_EQ(d.Send(h, m::WM_GETTEXTLENGTH, 0, 0), 0);
+        EXPECT_FALSE(d.Post(h, m::WM_CHAR, 'a', 0));
+        EXPECT_EQ(d.SendGetText(h, 100), u"");
+        EXPECT_EQ(d.GetWindowText(h, 100), u"");
+        EXPECT_EQ(d.GetDlgCtrlID(h), 0);
+        EXPECT_EQ(d.GetWindow(h, Relation::Next), kNoWindow);
+        EXPECT_FALSE(d.GetWindowInfo(h).has_value());
+        EXPECT_FALSE(d.ScreenToClient(h, {1, 1}).has_value());
+        EXPECT_FALSE(d.ShowWindow(h, m::SW_SHOW));
+        EXPECT_FALSE(d.SetForegroundWindow(h));
+    }
+    EXPECT_EQ(d.FindWindow(u"Main", nullptr), kNoWindow);
+    const Hwnd next = Top(u"Main");
+    EXPECT_NE(next, main);
+    EXPECT_NE(next, edit);
+    EXPECT_NE(next, popup);
+}
+
+TEST_F(TreeTest, DestroySendsWmDestroyOwnedWindowsFirst) {
+    const Hwnd main = Top(u"Main");
+    const Hwnd child = Child(main, u"Edit");
+    const Hwnd popup = Top(u"Popup", u"", main);
+    d.Destroy(main);
+    const auto log = OnlyMessages(d.MessageLog(), {fakemsg::WM_DESTROY});
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_EQ(log[0].window, popup);
+    EXPECT_EQ(log[1].window, main);
+    EXPECT_EQ(log[2].window, child);
+}
+
+TEST_F(TreeTest, SysCommandCloseDestroysUnlessAHookHidesInstead) {
+    const Hwnd map = d.Create({.behavior = Behavior::Dialog, .text = u"지도보기"});
+    d.Send(map, m::WM_SYSCOMMAND, m::SC_CLOSE, 0);
+    EXPECT_FALSE(d.IsWindow(map));
+
+    const Hwnd reused = d.Create({.behavior = Behavior::Dialog, .text = u"지도보기"});
+    d.AddMessageHook(reused, [&](const Message& msg) -> std::optional<std::intptr_t> {
+        if (msg.message != m::WM_CLOSE) return std::nullopt;
+        d.Show(reused, false);
+        return 0;
+    });
+    d.Send(reused, m::WM_SYSCOMMAND, m::SC_CLOSE, 0);
+    EXPECT_TRUE(d.IsWindow(reused));
+    EXPECT_FALSE(d.IsVisible(reused));
+}
+
+TEST_F(TreeTest, PlaceAfterArrangesSiblings) {
+    const Hwnd main = Top(u"Main");
+    const Hwnd a = Child(main, u"A");
+    const Hwnd b = Child(main, u"B");
+    const Hwnd c = Child(main, u"C");
+    d.PlaceAfter(a, c);
+    EXPECT_EQ(d.Children(main), (std::vector<Hwnd>{b, c, a}));
+    d.PlaceAfter(c, kNoWindow);
+    EXPECT_EQ(d.Children(main), (std::vector<Hwnd>{c, b, a}));
+    EXPECT_THROW(d.PlaceAfter(a, main), std::invalid_argument);
+}
+
+}  // namespace
+}  // namespace qm::testing
