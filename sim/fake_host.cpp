@@ -1,0 +1,250 @@
+#include "sim/fake_host.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "platform/messages.h"
+
+namespace qm::sim {
+namespace {
+
+// Caption and borders of a top-level window, so that client and window
+// rectangles differ as they do on a real desktop.
+constexpr testing::Insets kFrame{4, 30, 4, 4};
+
+testing::Behavior FakeBehavior(Behaviour b) {
+    switch (b) {
+        case Behaviour::Dialog: return testing::Behavior::Dialog;
+        case Behaviour::Edit: return testing::Behavior::Edit;
+        case Behaviour::Button: return testing::Behavior::Button;
+        case Behaviour::CheckBox: return testing::Behavior::CheckBox;
+        case Behaviour::Label: return testing::Behavior::Static;
+        case Behaviour::Combo: return testing::Behavior::ComboBox;
+        case Behaviour::Browser:
+        case Behaviour::Container: break;
+    }
+    return testing::Behavior::Container;
+}
+
+}  // namespace
+
+FakeHost::FakeHost(testing::FakeDesktop& desktop, int process) : desktop_(desktop), process_(process) {}
+
+FakeHost::~FakeHost() {
+    *alive_ = false;
+    for (testing::HookId id : hooks_) desktop_.RemoveHook(id);
+    for (TimerId id : timers_) desktop_.KillTimer(id);
+}
+
+Hwnd FakeHost::Create(const WindowSpec& spec) {
+    if (!IsNull(spec.parent) && !desktop_.IsWindow(spec.parent)) return kNoWindow;
+    if (IsNull(spec.parent) && !IsNull(spec.owner) && !desktop_.IsWindow(spec.owner)) return kNoWindow;
+
+    testing::WindowSpec w;
+    w.behavior = FakeBehavior(spec.behaviour);
+    w.className = spec.className.empty() ? std::u16string(StandardClass(spec.behaviour)) : spec.className;
+    if (w.className.empty()) return kNoWindow;  // a container needs its class
+    w.text = spec.text;
+    w.id = spec.id;
+    w.parent = spec.parent;
+    w.owner = IsNull(spec.parent) ? spec.owner : kNoWindow;
+    w.rect = spec.rect;
+    const bool topLevel = IsNull(spec.parent);
+    if (topLevel) {
+        w.frame = kFrame;
+        w.overlapped = IsNull(spec.owner);  // a main window; owned windows are popups
+        w.process = process_;
+    }
+    w.visible = spec.visible;
+    w.readOnly = spec.readOnly;
+    w.items = spec.items;
+    w.selected = spec.selection;
+    w.notify = spec.commandTarget;
+
+    const Hwnd h = desktop_.Create(w);
+    if (IsNull(h)) return h;
+    handlers_[h];
+    std::weak_ptr<bool> alive = alive_;
+    hooks_.push_back(desktop_.AddMessageHook(h, [this, alive](const testing::Message& m) -> std::optional<std::intptr_t> {
+        if (alive.expired() || !*alive.lock()) return std::nullopt;
+        return Dispatch(m);
+    }));
+    return h;
+}
+
+FakeHost::Handlers* FakeHost::Find(Hwnd window) {
+    auto it = handlers_.find(window);
+    return it == handlers_.end() ? nullptr : &it->second;
+}
+
+std::optional<std::intptr_t> FakeHost::Dispatch(const testing::Message& m) {
+    Handlers* h = Find(m.window);
+    if (!h) return std::nullopt;
+    switch (m.message) {
+        case msg::WM_COMMAND: {
+            // Copied: the handler may destroy the window and with it this record.
+            CommandHandler handler = h->command;
+            if (!handler) return std::nullopt;
+            handler(msg::LowWord(m.wParam), msg::HighWord(m.wParam), static_cast<Hwnd>(m.lParam));
+            return 0;
+        }
+        case msg::WM_KEYDOWN: {
+            KeyHandler handler = h->key;
+            if (handler && handler(static_cast<std::uint32_t>(m.wParam))) return 0;
+            return std::nullopt;
+        }
+        case msg::WM_SETFOCUS:
+        case msg::WM_KILLFOCUS: {
+            FocusHandler handler = h->focus;
+            if (handler) handler(m.message == msg::WM_SETFOCUS);
+            return std::nullopt;
+        }
+        case msg::WM_CLOSE: {
+            CloseHandler handler = h->close;
+            if (!handler) return std::nullopt;  // the default destroys it
+            if (handler()) return std::nullopt;
+            return 0;
+        }
+        case testing::fakemsg::WM_DESTROY: {
+            DestroyHandler handler = std::move(h->destroy);
+            h->destroy = nullptr;
+            if (handler) handler();
+            handlers_.erase(m.window);
+            return std::nullopt;
+        }
+        default: return std::nullopt;
+    }
+}
+
+void FakeHost::Destroy(Hwnd window) {
+    if (desktop_.IsWindow(window)) desktop_.Destroy(window);
+}
+
+bool FakeHost::Exists(Hwnd window) const { return !IsNull(window) && desktop_.IsWindow(window); }
+
+void FakeHost::Show(Hwnd window, bool visible) {
+    if (Exists(window)) desktop_.Show(window, visible);
+}
+
+bool FakeHost::IsVisible(Hwnd window) const { return Exists(window) && desktop_.IsVisible(window); }
+
+void FakeHost::SetText(Hwnd window, const std::u16string& text) {
+    if (!Exists(window)) return;
+    ++settingText_;
+    desktop_.HostSetText(window, text);
+    --settingText_;
+}
+
+std::u16string FakeHost::GetText(Hwnd window) const { return Exists(window) ? desktop_.Text(window) : std::u16string(); }
+
+bool FakeHost::GetCheck(Hwnd checkBox) const { return Exists(checkBox) && desktop_.IsChecked(checkBox); }
+
+void FakeHost::SetCheck(Hwnd checkBox, bool checked) {
+    if (Exists(checkBox)) desktop_.SetChecked(checkBox, checked);
+}
+
+int FakeHost::GetSelection(Hwnd combo) const { return Exists(combo) ? desktop_.ComboSelection(combo) : -1; }
+
+void FakeHost::SetSelection(Hwnd combo, int index) {
+    if (!Exists(combo)) return;
+    ++settingText_;
+    desktop_.HostSend(combo, msg::CB_SETCURSEL, static_cast<std::uintptr_t>(static_cast<std::intptr_t>(index)), 0);
+    --settingText_;
+}
+
+Rect FakeHost::ScreenRect(Hwnd window) const {
+    if (!Exists(window)) return {};
+    // GetWindowInfo is not const on the port; the rectangle is read the same way.
+    auto info = const_cast<testing::FakeDesktop&>(desktop_).GetWindowInfo(window);
+    return info ? info->window : Rect{};
+}
+
+void FakeHost::OnCommand(Hwnd target, CommandHandler handler) {
+    if (Handlers* h = Find(target)) h->command = std::move(handler);
+}
+
+void FakeHost::OnKey(Hwnd control, KeyHandler handler) {
+    if (Handlers* h = Find(control)) h->key = std::move(handler);
+}
+
+void FakeHost::OnFocus(Hwnd control, FocusHandler handler) {
+    if (Handlers* h = Find(control)) h->focus = std::move(handler);
+}
+
+void FakeHost::OnTextChanged(Hwnd control, TextHandler handler) {
+    Handlers* h = Find(control);
+    if (!h) return;
+    h->text = std::move(handler);
+    if (h->textHooked) return;
+    h->textHooked = true;
+    std::weak_ptr<bool> alive = alive_;
+    hooks_.push_back(desktop_.AddTextHook(control, [this, alive](Hwnd window, const std::u16string&) {
+        if (alive.expired() || !*alive.lock() || settingText_ > 0) return;
+        Handlers* found = Find(window);
+        if (!found) return;
+        TextHandler call = found->text;
+        if (call) call();
+    }));
+}
+
+void FakeHost::OnClose(Hwnd window, CloseHandler handler) {
+    if (Handlers* h = Find(window)) h->close = std::move(handler);
+}
+
+void FakeHost::OnDestroy(Hwnd window, DestroyHandler handler) {
+    if (Handlers* h = Find(window)) h->destroy = std::move(handler);
+}
+
+TimerId FakeHost::StartTimer(std::uint32_t delayMs, std::function<void()> callback) {
+    auto id = std::make_shared<TimerId>(0);
+    std::weak_ptr<bool> alive = alive_;
+    *id = desktop_.SetTimer(delayMs, [this, alive, id, callback = std::move(callback)]() {
+        if (alive.expired() || !*alive.lock()) return;
+        timers_.erase(std::remove(timers_.begin(), timers_.end(), *id), timers_.end());
+        auto call = callback;
+        call();
+    });
+    timers_.push_back(*id);
+    return *id;
+}
+
+void FakeHost::CancelTimer(TimerId timer) {
+    if (timer == 0) return;
+    auto it = std::find(timers_.begin(), timers_.end(), timer);
+    if (it == timers_.end()) return;
+    timers_.erase(it);
+    desktop_.KillTimer(timer);
+}
+
+void FakeHost::AttachPage(Hwnd browser, const PageSpec& page) {
+    if (!Exists(browser)) return;
+    auto p = desktop_.AttachPage(browser);
+    p->url = page.url;
+    p->eval = page.interpreter;
+}
+
+void FakeHost::SetPageUrl(Hwnd browser, const std::u16string& url) {
+    if (auto p = desktop_.Page(browser)) p->url = url;
+}
+
+std::u16string FakeHost::PageUrl(Hwnd browser) const {
+    auto p = desktop_.Page(browser);
+    return p ? p->url : std::u16string();
+}
+
+ScriptValue FakeHost::EvaluateInPage(Hwnd browser, const std::u16string& script) {
+    auto p = desktop_.Page(browser);
+    if (!p || !p->eval) return ScriptValue{std::u16string(), false};
+    auto eval = p->eval;
+    return eval(script);
+}
+
+void FakeHost::Hang(std::uint32_t milliseconds) {
+    desktop_.SetProcessHung(process_, true);
+    testing::FakeDesktop* desktop = &desktop_;
+    const int process = process_;
+    // Not a host timer: the desktop un-hangs the program even after the host is gone.
+    desktop_.SetTimer(milliseconds == 0 ? 1 : milliseconds, [desktop, process]() { desktop->SetProcessHung(process, false); });
+}
+
+}  // namespace qm::sim
