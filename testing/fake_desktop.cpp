@@ -279,6 +279,9 @@ void FakeDesktop::DestroyTree(Hwnd window) {
     }
     std::vector<Hwnd> all;
     Collect(window, all);
+    // A handler that destroys a window of this tree while it goes leaves the
+    // work to this call, so no window hears WM_DESTROY twice.
+    for (Hwnd h : all) Find(h)->destroying = true;
     for (Hwnd h : all) {
         if (Find(h)) SendInternal(h, fakemsg::WM_DESTROY, 0, 0);
     }
@@ -352,15 +355,6 @@ bool FakeDesktop::Hung(const Window& w) const {
     if (w.hung) return true;
     auto it = hungProcesses_.find(w.process);
     return it != hungProcesses_.end() && it->second;
-}
-
-bool FakeDesktop::ShownOnScreen(const Window& w) const {
-    const Window* x = &w;
-    while (x) {
-        if (!x->visible || x->minimized) return false;
-        x = Find(x->parent);
-    }
-    return true;
 }
 
 bool FakeDesktop::EnabledChain(const Window& w) const {
@@ -1156,6 +1150,12 @@ std::u16string FakeDesktop::GetClassName(Hwnd window, std::size_t maxChars) {
 int FakeDesktop::GetDlgCtrlID(Hwnd window) {
     const Window* w = Find(window);
     return (w && !IsNull(w->parent)) ? w->id : 0;
+}
+
+std::optional<WindowInfo> FakeDesktop::Geometry(Hwnd window) const {
+    const Window* w = Find(window);
+    if (!w) return std::nullopt;
+    return WindowInfo{ScreenRect(*w), ClientRect(*w)};
 }
 
 std::optional<WindowInfo> FakeDesktop::GetWindowInfo(Hwnd window) {

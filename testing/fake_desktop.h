@@ -265,6 +265,8 @@ public:
     std::pair<std::size_t, std::size_t> Selection(Hwnd edit) const;  // anchor, caret
     int ComboSelection(Hwnd combo) const;
     std::vector<std::u16string> ComboItems(Hwnd combo) const;
+    // Both rectangles in screen coordinates, whatever SetWindowInfoFails says.
+    std::optional<WindowInfo> Geometry(Hwnd window) const;
     std::vector<Hwnd> TopLevelWindows() const;  // in z-order, top first
     std::vector<Hwnd> Children(Hwnd window) const;
     int ProcessOf(Hwnd window) const;
@@ -309,6 +311,7 @@ public:
     std::uint64_t SleepTotal() const { return sleepTotal_; }
     // Time spent waiting in sends to hung windows (not part of the sleep log).
     std::uint64_t BlockedTotal() const { return blockedTotal_; }
+    // Starts a new pause record (the log, SleepTotal and BlockedTotal); the clock keeps its time.
     void ClearSleepLog();
 
     // ---- Recorder ----
@@ -413,7 +416,6 @@ private:
     Rect ScreenRect(const Window& w) const;
     Rect ClientRect(const Window& w) const;
     bool Hung(const Window& w) const;
-    bool ShownOnScreen(const Window& w) const;
     bool EnabledChain(const Window& w) const;
     void Raise(Hwnd topLevel);
     void Collect(Hwnd window, std::vector<Hwnd>& out) const;

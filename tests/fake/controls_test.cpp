@@ -368,5 +368,33 @@ TEST_F(ControlsTest, RawSendOfABufferMessageIsRefusedAndPostOfOneFails) {
     EXPECT_EQ(d.Text(edit), u"");
 }
 
+// The usage example at the top of fake_desktop.h, as written there.
+TEST(FakeDesktopExample, BuildsATreeHooksACommandAndAttachesAPage) {
+    qm::testing::FakeDesktop d;
+    using qm::testing::Behavior;
+    qm::Hwnd main = d.Create({.className = u"SmartD2-", .text = u"LogiD2", .rect = {0, 0, 800, 600}});
+    qm::Hwnd dlg = d.Create({.behavior = Behavior::Dialog, .text = u"메인리스트", .parent = main,
+                             .rect = {10, 10, 300, 200}});
+    qm::Hwnd edit = d.Create({.behavior = Behavior::Edit, .id = 1001, .parent = dlg, .rect = {10, 10, 200, 34}});
+    qm::Hwnd ok = d.Create({.behavior = Behavior::Button, .text = u"확인", .id = 1, .parent = dlg,
+                           .rect = {10, 50, 90, 74}});
+    d.AddMessageHook(dlg, [&](const qm::testing::Message& m) -> std::optional<std::intptr_t> {
+        if (m.message == qm::msg::WM_COMMAND && qm::msg::LowWord(m.wParam) == 1) {
+            d.HostSetText(edit, u"pressed");
+            return 0;
+        }
+        return std::nullopt;
+    });
+    d.Send(ok, qm::msg::BM_CLICK, 0, 0);
+    qm::Hwnd browser = d.Create({.className = u"Internet Explorer_Server", .parent = dlg, .rect = {0, 80, 300, 200}});
+    auto page = d.AttachPage(browser);
+    page->url = u"http://map/?strSPosX=127.1&strSPosY=37.5";
+    page->eval = [](const std::u16string&) { return qm::testing::ScriptBool(true); };
+
+    EXPECT_EQ(d.SendGetText(edit, 100), u"pressed");
+    EXPECT_EQ(d.FindWindow(u"SmartD2-", nullptr), main);
+    EXPECT_EQ(d.Page(browser), page);
+}
+
 }  // namespace
 }  // namespace qm::testing

@@ -210,6 +210,19 @@ TEST_F(TreeTest, DestroySendsWmDestroyOwnedWindowsFirst) {
     EXPECT_EQ(log[2].window, child);
 }
 
+TEST_F(TreeTest, DestroyingAWindowOfTheTreeFromWmDestroySendsWmDestroyOnce) {
+    const Hwnd main = Top(u"Main");
+    const Hwnd a = Child(main, u"A");
+    const Hwnd b = Child(main, u"B");
+    d.AddMessageHook(b, [&](const Message& msg) -> std::optional<std::intptr_t> {
+        if (msg.message == fakemsg::WM_DESTROY) d.Destroy(a);  // a has had its WM_DESTROY already
+        return std::nullopt;
+    });
+    d.Destroy(main);
+    EXPECT_FALSE(d.IsWindow(a));
+    EXPECT_EQ(OnlyMessages(d.MessageLog(), {fakemsg::WM_DESTROY}).size(), 3u);
+}
+
 TEST_F(TreeTest, SysCommandCloseDestroysUnlessAHookHidesInstead) {
     const Hwnd map = d.Create({.behavior = Behavior::Dialog, .text = u"지도보기"});
     d.Send(map, m::WM_SYSCOMMAND, m::SC_CLOSE, 0);
