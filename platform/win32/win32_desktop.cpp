@@ -204,6 +204,42 @@ ObjectFromLresultFn LookUpObjectFromLresult(Module oleacc) {
     return reinterpret_cast<ObjectFromLresultFn>(reinterpret_cast<void (*)()>(f));
 }
 
+// Wine runs the same binaries, but two calls the robot relies on are not there
+// (checked on Wine 8): GetWindow(GW_ENABLEDPOPUP) always answers null, and an
+// EM_GETLINE sent to another process reaches the edit control with a buffer
+// whose size word is not the caller's, so the line comes back cut short or the
+// control writes past the end of its buffer and the other program dies. Under
+// Wine the port computes both from calls that work there.
+bool RunningOnWine() {
+    static const bool wine = [] {
+        const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+        return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+    }();
+    return wine;
+}
+
+bool InThisProcess(HWND window) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    return pid == ::GetCurrentProcessId();
+}
+
+// GW_ENABLEDPOPUP as Windows answers it: the first window in the top-level
+// z-order that the window owns and that is visible and enabled; the window
+// itself when it owns none.
+HWND EnabledPopupOf(HWND owner) {
+    if (!::IsWindow(owner)) return nullptr;
+    // The z-order may change while we walk it; never walk for ever.
+    constexpr int kMaxTopLevelWindows = 100000;
+    int seen = 0;
+    for (HWND w = ::GetTopWindow(nullptr); w && seen < kMaxTopLevelWindows; w = ::GetWindow(w, GW_HWNDNEXT), ++seen) {
+        if (w != owner && ::GetWindow(w, GW_OWNER) == owner && ::IsWindowVisible(w) && ::IsWindowEnabled(w)) {
+            return w;
+        }
+    }
+    return owner;
+}
+
 struct EnumState {
     const std::function<bool(Hwnd)>* visit;
     std::exception_ptr error;
@@ -240,6 +276,7 @@ void Win32Desktop::EnumChildWindows(Hwnd parent, const std::function<bool(Hwnd)>
 
 Hwnd Win32Desktop::GetWindow(Hwnd window, Relation relation) {
     if (IsNull(window)) return kNoWindow;
+    if (relation == Relation::EnabledPopup && RunningOnWine()) return FromHwnd(EnabledPopupOf(ToHwnd(window)));
     UINT cmd = GW_CHILD;
     switch (relation) {
         case Relation::Child: cmd = GW_CHILD; break;
@@ -355,12 +392,27 @@ std::u16string Win32Desktop::SendGetLine(Hwnd edit, int line, std::size_t maxUni
     // The size travels in the buffer's first unit, so it cannot exceed a WORD.
     const std::size_t units = std::min<std::size_t>(maxUnits, 0xFFFF);
     if (units == 0) return {};
+    if (RunningOnWine() && !InThisProcess(ToHwnd(edit))) return LineFromText(edit, line, units);
     std::vector<wchar_t> buffer(units + 1, L'\0');
     buffer[0] = static_cast<wchar_t>(units);
     const std::intptr_t n = BoundedSend(edit, EM_GETLINE, static_cast<std::uintptr_t>(line),
                                         reinterpret_cast<std::intptr_t>(buffer.data()));
     const auto copied = static_cast<std::size_t>(std::clamp<std::intptr_t>(n, 0, static_cast<std::intptr_t>(units)));
     return Text(buffer.data(), copied);
+}
+
+std::u16string Win32Desktop::LineFromText(Hwnd edit, int line, std::size_t maxUnits) {
+    // The line's place in the text, then the text itself: what EM_GETLINE would copy.
+    const std::intptr_t start = BoundedSend(edit, EM_LINEINDEX, static_cast<std::uintptr_t>(line), 0);
+    if (notResponding_ || start < 0) return {};
+    const std::intptr_t length = BoundedSend(edit, EM_LINELENGTH, static_cast<std::uintptr_t>(start), 0);
+    if (notResponding_ || length <= 0) return {};
+    const std::intptr_t total = BoundedSend(edit, WM_GETTEXTLENGTH, 0, 0);
+    if (notResponding_ || total <= start || static_cast<std::size_t>(total) >= kMaxTextUnits) return {};
+    const std::u16string text = SendGetText(edit, static_cast<std::size_t>(total) + 1);
+    if (static_cast<std::size_t>(start) >= text.size()) return {};
+    return text.substr(static_cast<std::size_t>(start),
+                       std::min({static_cast<std::size_t>(length), maxUnits, text.size() - static_cast<std::size_t>(start)}));
 }
 
 std::optional<std::u16string> Win32Desktop::SendGetComboItem(Hwnd combo, int index) {

@@ -51,6 +51,9 @@ public:
 private:
     // A bounded send of a message whose parameters may point into this process.
     std::intptr_t BoundedSend(Hwnd window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
+    // A line of an edit box of another process read from its whole text (for Wine,
+    // whose cross-process EM_GETLINE is broken).
+    std::u16string LineFromText(Hwnd edit, int line, std::size_t maxUnits);
 
     unsigned sendTimeoutMs_;
     bool notResponding_ = false;

@@ -74,7 +74,9 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
             return static_cast<LRESULT>(wParam);
         case kHang:
             // Not pumping: sends to this thread wait until the test resumes it.
+            ::InterlockedExchange(&g_shared->hanging, 1);
             ::WaitForSingleObject(g_resume, static_cast<DWORD>(std::clamp<LPARAM>(lParam, 0, 60000)));
+            ::InterlockedExchange(&g_shared->hanging, 0);
             return 0;
         case kSetFault:
             SetFault(wParam, lParam);

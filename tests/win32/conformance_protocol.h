@@ -89,6 +89,7 @@ enum Fault : WPARAM {
 // The shared block; the test creates it and names it on the helper's command line.
 struct Shared {
     volatile LONG ready;        // 1 once every window exists
+    volatile LONG hanging;      // 1 while a kHang keeps the helper from pumping
     volatile LONG pings;
     volatile LONG posted;
     volatile LONG commands;     // WM_COMMAND messages at the main window
