@@ -1089,14 +1089,11 @@ Hwnd FakeDesktop::FindWindowEx(Hwnd parent, Hwnd childAfter, const char16_t* cla
 }
 
 void FakeDesktop::EnumChildWindows(Hwnd parent, const std::function<bool(Hwnd)>& visit) {
+    // A null parent is a null window to the port: nothing is visited.
+    const Window* p = Find(parent);
+    if (!p) return;
     std::vector<Hwnd> snapshot;
-    if (IsNull(parent)) {
-        for (Hwnd t : topLevel_) Collect(t, snapshot);
-    } else {
-        const Window* p = Find(parent);
-        if (!p) return;
-        for (Hwnd c : p->children) Collect(c, snapshot);
-    }
+    for (Hwnd c : p->children) Collect(c, snapshot);
     for (Hwnd h : snapshot) {
         if (!Find(h)) continue;
         if (!visit(h)) return;
@@ -1194,7 +1191,9 @@ std::optional<std::intptr_t> FakeDesktop::SendTimeout(Hwnd window, std::uint32_t
     const Window* w = Find(window);
     if (!w || notResponding_) return std::nullopt;
     if (Hung(*w)) {
-        // SMTO_ABORTIFHUNG gives up at once on a window that does not answer.
+        // The program is taken for hung, as by a bounded send; SMTO_ABORTIFHUNG
+        // gives up at once on a window that does not answer.
+        notResponding_ = true;
         if ((flags & m::SMTO_ABORTIFHUNG) == 0) {
             blockedTotal_ += timeoutMs;
             if (depth_ == 0) {
@@ -1221,6 +1220,7 @@ std::uint32_t FakeDesktop::RegisterWindowMessage(const char16_t* name) {
 std::uint32_t FakeDesktop::HtmlGetObjectMessage() { return RegisterWindowMessage(u"WM_HTML_GETOBJECT"); }
 
 std::u16string FakeDesktop::SendGetText(Hwnd window, std::size_t bufferUnits) {
+    if (bufferUnits == 0) return std::u16string();  // no buffer, nothing to ask
     std::u16string reply;
     Message msg{window, m::WM_GETTEXT, bufferUnits, 0, false, true};
     msg.reply = &reply;
@@ -1237,6 +1237,9 @@ std::intptr_t FakeDesktop::SendSetText(Hwnd window, const std::u16string& text) 
 }
 
 std::u16string FakeDesktop::SendGetLine(Hwnd edit, int line, std::size_t maxUnits) {
+    // The size travels in the buffer's first unit: at most a WORD.
+    maxUnits = std::min<std::size_t>(maxUnits, 0xFFFF);
+    if (line < 0 || maxUnits == 0) return std::u16string();
     std::u16string reply;
     Message msg{edit, m::EM_GETLINE, static_cast<std::uintptr_t>(static_cast<std::intptr_t>(line)), 0, false, true};
     msg.reply = &reply;
@@ -1247,13 +1250,16 @@ std::u16string FakeDesktop::SendGetLine(Hwnd edit, int line, std::size_t maxUnit
 }
 
 std::optional<std::u16string> FakeDesktop::SendGetComboItem(Hwnd combo, int index) {
-    const Window* w = Find(combo);
-    const bool answers = w && !notResponding_ && !Hung(*w);
+    // As the real port asks: the item's length first, then the item.
+    if (index < 0 || !Find(combo)) return std::nullopt;
+    const auto item = static_cast<std::uintptr_t>(static_cast<std::intptr_t>(index));
+    const auto length = Send(combo, m::CB_GETLBTEXTLEN, item, 0);
+    if (notResponding_ || length < 0) return std::nullopt;
     std::u16string reply;
-    Message msg{combo, m::CB_GETLBTEXT, static_cast<std::uintptr_t>(static_cast<std::intptr_t>(index)), 0, false, true};
+    Message msg{combo, m::CB_GETLBTEXT, item, 0, false, true};
     msg.reply = &reply;
     const auto n = PortSend(msg);
-    if (!answers || n < 0) return std::nullopt;
+    if (notResponding_ || n < 0) return std::nullopt;
     return reply.substr(0, static_cast<std::size_t>(n));
 }
 

@@ -49,7 +49,7 @@
 //   first top-level window in z-order that is visible, enabled and owned by the
 //   window directly or through its owners, or null. EnumChildWindows visits
 //   descendants depth-first in pre-order from a snapshot taken at the start;
-//   a null parent visits every top-level window and its descendants.
+//   a null parent is a null window and visits nothing (as the real port does).
 // Texts. GetWindowText is the cross-process call: it reads the window's own
 //   caption without sending a message. Edit and combo boxes keep the text
 //   typed or set into them apart from that caption (their window procedures do
@@ -366,6 +366,8 @@ public:
     std::intptr_t Send(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
                        std::intptr_t lParam) override;
     bool Post(Hwnd window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
+    // To a hung window: waits timeoutMs (none with SMTO_ABORTIFHUNG) and sets
+    // NotResponding(), as the real port does.
     std::optional<std::intptr_t> SendTimeout(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
                                              std::intptr_t lParam, std::uint32_t flags,
                                              std::uint32_t timeoutMs) override;
@@ -373,6 +375,7 @@ public:
     std::u16string SendGetText(Hwnd window, std::size_t bufferUnits) override;
     std::intptr_t SendSetText(Hwnd window, const std::u16string& text) override;
     std::u16string SendGetLine(Hwnd edit, int line, std::size_t maxUnits) override;
+    // CB_GETLBTEXTLEN, then CB_GETLBTEXT, as the real port sends them.
     std::optional<std::u16string> SendGetComboItem(Hwnd combo, int index) override;
     bool SetForegroundWindow(Hwnd window) override;
     Hwnd SetActiveWindow(Hwnd window) override;

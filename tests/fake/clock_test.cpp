@@ -168,14 +168,31 @@ TEST_F(ClockTest, AHungProcessHoldsItsPostedMessagesAndTimers) {
     EXPECT_TRUE(timerFired);
 }
 
-TEST_F(ClockTest, SendTimeoutToAHungWindowWaitsItsOwnBoundUnlessAbortIfHung) {
+TEST_F(ClockTest, SendTimeoutToAHungWindowWaitsItsOwnBoundUnlessAbortIfHungAndMarksItHung) {
     d.SetHung(main);
     EXPECT_EQ(d.SendTimeout(main, m::WM_USER, 0, 0, m::SMTO_ABORTIFHUNG, 3000), std::nullopt);
     EXPECT_EQ(d.Now(), 0u);
+    EXPECT_TRUE(d.NotResponding());
+    d.ResetNotResponding();
     EXPECT_EQ(d.SendTimeout(main, m::WM_USER, 0, 0, 0, 3000), std::nullopt);
     EXPECT_EQ(d.Now(), 3000u);
+    EXPECT_EQ(d.SendTimeout(edit, m::WM_GETTEXTLENGTH, 0, 0, 0, 3000), std::nullopt);  // no second wait
+    EXPECT_EQ(d.Now(), 3000u);
     d.SetHung(main, false);
+    d.ResetNotResponding();
     EXPECT_EQ(d.SendTimeout(edit, m::WM_GETTEXTLENGTH, 0, 0, 0, 3000), std::optional<std::intptr_t>(0));
+}
+
+TEST_F(ClockTest, TypedReadsOfAHungWindowGiveNothing) {
+    const Hwnd combo = d.Create({.behavior = Behavior::ComboBox, .parent = main, .items = {u"현금"}});
+    d.SetHung(combo);
+    EXPECT_EQ(d.SendGetComboItem(combo, 0), std::nullopt);
+    EXPECT_TRUE(d.NotResponding());
+    d.SetHung(combo, false);
+    EXPECT_EQ(d.SendGetComboItem(combo, 0), std::nullopt);  // still taken for hung
+    d.ResetNotResponding();
+    EXPECT_EQ(d.SendGetComboItem(combo, 0), std::optional<std::u16string>(u"현금"));
+    EXPECT_EQ(d.Now(), FakeDesktop::kSendTimeoutMs);
 }
 
 }  // namespace

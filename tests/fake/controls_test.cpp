@@ -276,6 +276,7 @@ TEST_F(ControlsTest, ComboItemsSelectionAndText) {
     EXPECT_EQ(d.Send(combo, m::CB_GETCURSEL, 0, 0), 1);  // unchanged
     EXPECT_EQ(d.SendGetComboItem(combo, 2), std::optional<std::u16string>(u"카드"));
     EXPECT_EQ(d.SendGetComboItem(combo, 3), std::nullopt);
+    EXPECT_EQ(d.SendGetComboItem(combo, -1), std::nullopt);
     EXPECT_EQ(d.Send(combo, m::CB_GETLBTEXTLEN, 0, 0), 2);
     d.SendSetText(combo, u"마일리지");
     EXPECT_EQ(d.SendGetText(combo, 1024), u"마일리지");

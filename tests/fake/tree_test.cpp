@@ -130,6 +130,12 @@ TEST_F(TreeTest, EnumChildWindowsIsDepthFirstPreOrderAndStops) {
         return h != a11;
     });
     EXPECT_EQ(seen, (std::vector<Hwnd>{a, a1, a11}));
+    seen.clear();
+    d.EnumChildWindows(kNoWindow, [&](Hwnd h) {
+        seen.push_back(h);
+        return true;
+    });
+    EXPECT_TRUE(seen.empty());  // a null window has no children
 }
 
 TEST_F(TreeTest, EnumChildWindowsWalksASnapshot) {
