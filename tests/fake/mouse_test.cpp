@@ -149,10 +149,5 @@ TEST_F(MouseTest, ShowWindowCommandsChangeVisibilityAndMinimisedState) {
                                {Sent(fakemsg::WM_SHOWWINDOW, 0), Sent(fakemsg::WM_SHOWWINDOW, 1)}));
 }
 
-TEST_F(MouseTest, CursorIsWhereItWasPut) {
-    EXPECT_TRUE(d.SetCursorPos({-5, 7}));
-    EXPECT_EQ(d.GetCursorPos(), std::optional<Point>(Point{-5, 7}));
-}
-
 }  // namespace
 }  // namespace qm::testing
