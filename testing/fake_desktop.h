@@ -328,6 +328,8 @@ public:
     Hwnd WindowFromPoint(Point screen) const;
 
     // ---- Activation ----
+    // SetForegroundWindow/SetActiveWindow are recorded and succeed (SetActiveWindow
+    // answers the previously active window), so nothing may depend on their refusal.
     const std::vector<Hwnd>& ForegroundCalls() const { return foregroundCalls_; }
     const std::vector<Hwnd>& ActiveCalls() const { return activeCalls_; }
 
