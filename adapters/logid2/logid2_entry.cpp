@@ -339,7 +339,7 @@ int CCallPortLogiD2::Finish(int finishAction) {
         if (IsNull(first)) continue;
         const Hwnd second = desktop.FindWindowEx(box, first, u"Static", nullptr);
         if (IsNull(second)) continue;
-        const std::u16string text = desktop.GetWindowText(second, 1023);
+        const std::u16string text = desktop.GetWindowText(second, 1024);
         if (text.empty() || !(Contains(text, u"미등록 업체입니다") || Contains(text, u"로지소프트로 문의 바랍니다")))
             continue;
         const Hwnd ok = DirectChild(desktop, box, u"Button", u"확인");
