@@ -171,24 +171,41 @@ TEST_F(ReadBack, PaymentAndAmountRules) {
     }
 }
 
-TEST_F(ReadBack, EmptyPlacesAndAMissingPositionEndTheReadBack) {
+TEST_F(ReadBack, EmptyPlacesAndMapFailuresEndTheReadBack) {
+    // What is changed in the held order, or in the map page once it is open.
     struct Case {
         void (*change)(StoredOrder&);
+        void (*breakPage)(testing::FakePage&);
+        const char16_t* omit;
         int code;
     };
     const Case cases[] = {
-        {[](StoredOrder& o) { o.origin.text.clear(); }, 57},
-        {[](StoredOrder& o) { o.destination.text.clear(); }, 58},
-        {[](StoredOrder& o) { o.destination.position.reset(); }, 98},
+        {[](StoredOrder& o) { o.origin.text.clear(); }, nullptr, nullptr, 57},
+        {[](StoredOrder& o) { o.destination.text.clear(); }, nullptr, nullptr, 58},
+        {nullptr, nullptr, u"지도보기", 36},
+        {nullptr, [](testing::FakePage& p) { p.fail.url = true; }, nullptr, 96},
+        {nullptr, [](testing::FakePage& p) { p.url = u"http://logid2.map.invalid/map.asp"; }, nullptr, 97},
+        {[](StoredOrder& o) { o.destination.position.reset(); }, nullptr, nullptr, 98},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
         World w;
-        w.Start();
+        Options options;
+        if (c.omit) options.omit = {c.omit};
+        w.Start(options);
         StoredOrder held = HeldOrder();
-        cases[i].change(held);
-        w.sim_->OpenOrderForModify(w.sim_->AddOrder(held));
+        if (c.change) c.change(held);
+        const Hwnd entry = w.sim_->OpenOrderForModify(w.sim_->AddOrder(held));
+        if (c.breakPage) {
+            World* world = &w;
+            auto breakPage = c.breakPage;
+            w.d_.AddAfterHook(entry, [world, entry, breakPage](const testing::Message& m, std::intptr_t) {
+                if (m.message != msg::WM_COMMAND || msg::LowWord(m.wParam) != CCallPortLogiD2::kMapCommand) return;
+                if (auto page = world->d_.Page(world->sim_->EntryInfo(entry)->mapBrowser)) breakPage(*page);
+            });
+        }
         OrderRecord order{};
-        EXPECT_EQ(cases[i].code, w.Read(order)) << "case " << i;
+        EXPECT_EQ(c.code, w.Read(order)) << "case " << i;
         EXPECT_EQ(0, w.CountBoxes(u"지도보기")) << "case " << i << ": no map dialog left behind";
         EXPECT_EQ(1u, w.sim_->EntryWindows().size()) << "case " << i << ": nothing closed";
     }
