@@ -24,9 +24,9 @@ struct DelayProfile {
 static_assert(sizeof(DelayProfile) == 52);
 static_assert(offsetof(DelayProfile, shortSettle) == 48);
 
-constexpr DelayProfile kSlowProfile{5000, 5000, 2000, 2000, 2000, 2000, 2000, 2000, 2000, 2000, 2500, 60, 300};
-constexpr DelayProfile kFastProfile{3000, 3000, 500, 200, 1000, 1000, 1000, 1000, 1000, 1000, 1500, 20, 100};
-constexpr DelayProfile kNormalProfile{4000, 4000, 500, 200, 1000, 1000, 1000, 1000, 1000, 1000, 2000, 40, 200};
+inline constexpr DelayProfile kSlowProfile{5000, 5000, 2000, 2000, 2000, 2000, 2000, 2000, 2000, 2000, 2500, 60, 300};
+inline constexpr DelayProfile kFastProfile{3000, 3000, 500, 200, 1000, 1000, 1000, 1000, 1000, 1000, 1500, 20, 100};
+inline constexpr DelayProfile kNormalProfile{4000, 4000, 500, 200, 1000, 1000, 1000, 1000, 1000, 1000, 2000, 40, 200};
 
 // 1 is slow, 3 is fast, every other value normal.
 constexpr const DelayProfile& ProfileForSpeed(std::int32_t speed) {
