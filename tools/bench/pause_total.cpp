@@ -1,0 +1,46 @@
+// pause-total REQUEST.json: serves the request against the LogiD2 substitute on
+// the fake desktop and prints the pauses the robot's pipeline took on the
+// virtual clock, in milliseconds, with the result code. The benchmark compares
+// the same request's wall time under Wine with this figure.
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <sstream>
+
+#include "app/dispatch.h"
+#include "sim/fake_host.h"
+#include "sim/logid2/logid2_sim.h"
+#include "testing/fake_desktop.h"
+#include "tools/quillmere-call/request_json.h"
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::cerr << "usage: pause-total REQUEST.json\n";
+        return 1;
+    }
+    std::ifstream in(argv[1], std::ios::binary);
+    if (!in) {
+        std::cerr << "pause-total: cannot read " << argv[1] << "\n";
+        return 1;
+    }
+    std::stringstream text;
+    text << in.rdbuf();
+    auto block = std::make_unique<qm::RequestBlock>();
+    try {
+        qm::call::ParseRequest(text.str(), *block);
+    } catch (const qm::call::RequestError& e) {
+        std::cerr << "pause-total: bad request: " << e.what() << "\n";
+        return 1;
+    }
+    qm::testing::FakeDesktop desktop;
+    qm::sim::FakeHost host(desktop);
+    qm::sim::logid2::LogiD2Sim logid2(host, {});
+    if (!logid2.Start()) {
+        std::cerr << "pause-total: the substitute did not start\n";
+        return 1;
+    }
+    desktop.ClearSleepLog();
+    qm::ServeRequest(*block, desktop, qm::testing::FakeDesktop::kOleacc);
+    std::cout << desktop.SleepTotal() << " " << block->result << "\n";
+    return 0;
+}
