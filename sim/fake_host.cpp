@@ -159,6 +159,10 @@ Rect FakeHost::ScreenRect(Hwnd window) const {
     return info ? info->window : Rect{};
 }
 
+void FakeHost::PlaceAfter(Hwnd window, Hwnd after) {
+    if (Exists(window) && (IsNull(after) || Exists(after))) desktop_.PlaceAfter(window, after);
+}
+
 void FakeHost::OnCommand(Hwnd target, CommandHandler handler) {
     if (Handlers* h = Find(target)) h->command = std::move(handler);
 }

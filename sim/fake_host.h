@@ -48,6 +48,7 @@ public:
     int GetSelection(Hwnd combo) const override;
     void SetSelection(Hwnd combo, int index) override;
     Rect ScreenRect(Hwnd window) const override;
+    void PlaceAfter(Hwnd window, Hwnd after) override;
 
     void OnCommand(Hwnd target, CommandHandler handler) override;
     void OnKey(Hwnd control, KeyHandler handler) override;

@@ -60,6 +60,8 @@ struct WindowSpec {
     bool readOnly = false;              // Edit
     std::vector<std::u16string> items;  // Combo
     int selection = -1;                 // Combo: the item selected at creation, -1 none
+    bool editable = false;              // Combo: its text can be set (a drop-down with an edit
+                                        // box, which on Win32 is a child "Edit" of the combo)
     Hwnd commandTarget{};               // null: the parent
 };
 
@@ -111,6 +113,9 @@ public:
     virtual void SetSelection(Hwnd combo, int index) = 0;
     // The window's screen rectangle (empty for an unknown window).
     virtual Rect ScreenRect(Hwnd window) const = 0;
+    // Z-order: puts window right after `after` among its siblings (top-level
+    // windows: in the top-level z-order); a null `after` puts it first (on top).
+    virtual void PlaceAfter(Hwnd window, Hwnd after) = 0;
 
     // Reactions. Setting a hook replaces the earlier one of that kind.
     // WM_COMMAND arriving at target (from a control whose command target it

@@ -32,7 +32,9 @@ DWORD ChildStyle(const WindowSpec& spec) {
         case Behaviour::Button: style |= WS_TABSTOP | BS_PUSHBUTTON; break;
         case Behaviour::CheckBox: style |= WS_TABSTOP | BS_AUTOCHECKBOX; break;
         case Behaviour::Label: style |= SS_LEFT; break;
-        case Behaviour::Combo: style |= WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST; break;
+        case Behaviour::Combo:
+            style |= WS_TABSTOP | WS_VSCROLL | (spec.editable ? CBS_DROPDOWN | CBS_AUTOHSCROLL : CBS_DROPDOWNLIST);
+            break;
         case Behaviour::Dialog: style |= DS_CONTROL | WS_CLIPCHILDREN; break;
         case Behaviour::Browser:
         case Behaviour::Container: style |= WS_CLIPCHILDREN; break;
@@ -156,6 +158,7 @@ Hwnd Win32Host::Create(const WindowSpec& spec) {
         for (const std::u16string& item : spec.items)
             ::SendMessageW(hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item)));
         ::SendMessageW(hwnd, CB_SETCURSEL, static_cast<WPARAM>(spec.selection), 0);
+        if (spec.editable && spec.selection < 0 && !spec.text.empty()) ::SetWindowTextW(hwnd, Wide(spec.text));
         --settingText_;
     }
     return FromHwnd(hwnd);
@@ -221,6 +224,12 @@ Rect Win32Host::ScreenRect(Hwnd window) const {
     RECT r{};
     if (!Exists(window) || !::GetWindowRect(ToHwnd(window), &r)) return {};
     return {r.left, r.top, r.right, r.bottom};
+}
+
+void Win32Host::PlaceAfter(Hwnd window, Hwnd after) {
+    if (!Exists(window) || (!IsNull(after) && !Exists(after))) return;
+    ::SetWindowPos(ToHwnd(window), IsNull(after) ? HWND_TOP : ToHwnd(after), 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 
 void Win32Host::OnCommand(Hwnd target, CommandHandler handler) {
