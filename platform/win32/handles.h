@@ -165,4 +165,20 @@ private:
     VARIANT v_;
 };
 
+// Keeps the browser's type library (MSHTML, 4.0) loaded while it lives. Every
+// browser interface crosses the process boundary through the type-library
+// marshaler, which otherwise reads and parses the whole library anew for each
+// proxy and stub it builds.
+class BrowserTypeLibraryHold {
+public:
+    BrowserTypeLibraryHold() {
+        static const GUID kLibidMshtml = {0x3050F1C5, 0x98B5, 0x11CF, {0xBB, 0x82, 0x00, 0xAA, 0x00, 0xBD, 0xCE, 0x0B}};
+        if (FAILED(::LoadRegTypeLib(kLibidMshtml, 4, 0, 0, library_.put()))) library_.reset();
+    }
+    bool Loaded() const { return static_cast<bool>(library_); }
+
+private:
+    ComPtr<ITypeLib> library_;
+};
+
 }  // namespace qm::win32

@@ -457,9 +457,14 @@ void Win32Desktop::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
 
 bool Win32Desktop::HasObjectFromLresult(Module oleacc) { return LookUpObjectFromLresult(oleacc) != nullptr; }
 
+void Win32Desktop::HoldBrowserTypes() {
+    if (!browserTypes_) browserTypes_ = std::make_shared<BrowserTypeLibraryHold>();
+}
+
 std::shared_ptr<PageRootDocument> Win32Desktop::ObjectFromLresult(Module oleacc, std::intptr_t lresult) {
     const ObjectFromLresultFn f = LookUpObjectFromLresult(oleacc);
     if (!f) return nullptr;
+    HoldBrowserTypes();
     ComPtr<IHTMLDocument> document;
     if (FAILED(f(static_cast<LRESULT>(lresult), __uuidof(IHTMLDocument), 0, document.put_void())) || !document) {
         return nullptr;
@@ -468,6 +473,7 @@ std::shared_ptr<PageRootDocument> Win32Desktop::ObjectFromLresult(Module oleacc,
 }
 
 std::shared_ptr<PageAccessible> Win32Desktop::AccessibleObjectFromPoint(Point screen) {
+    HoldBrowserTypes();
     ComPtr<IAccessible> accessible;
     ScopedVariant child;
     if (FAILED(::AccessibleObjectFromPoint(POINT{screen.x, screen.y}, accessible.put(), child.get())) ||

@@ -4,6 +4,8 @@
 // platform/win32/windows_names.h first (see there).
 #pragma once
 
+#include <memory>
+
 #include "platform/desktop.h"
 
 namespace qm::win32 {
@@ -55,7 +57,12 @@ private:
     // whose cross-process EM_GETLINE is broken).
     std::u16string LineFromText(Hwnd edit, int line, std::size_t maxUnits);
 
+    // Loads the browser's type library on the first browser step and keeps it for
+    // the request (see BrowserTypeLibraryHold).
+    void HoldBrowserTypes();
+
     unsigned sendTimeoutMs_;
+    std::shared_ptr<void> browserTypes_;
     bool notResponding_ = false;
 };
 

@@ -4,6 +4,8 @@
 #include <oleacc.h>
 #include <mshtml.h>
 
+#include "platform/win32/handles.h"
+
 namespace qm::sim::page {
 namespace {
 
@@ -30,8 +32,11 @@ bool IsOurBrowser(HWND hwnd) {
     return ::lstrcmpW(name, kBrowserClassName) == 0 && StateOf(hwnd) != nullptr;
 }
 
-// Marshals one reference of object for the caller of the message.
+// Marshals one reference of object for the caller of the message. The browser's
+// type library stays loaded for the program's life once a page was asked for,
+// so that no later marshalled call has to read it again.
 LRESULT Lresult(REFIID iid, WPARAM wParam, void* object) {
+    static win32::BrowserTypeLibraryHold browserTypes;
     auto* unknown = static_cast<IUnknown*>(object);
     const LRESULT lresult = ::LresultFromObject(iid, wParam, unknown);
     unknown->Release();  // LresultFromObject keeps its own reference for the marshalled copy
