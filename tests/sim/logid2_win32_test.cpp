@@ -128,8 +128,8 @@ protected:
     bool Within3s(F condition) {
         return WithinMs(3000, condition);
     }
-    // Under Xvfb without a window manager, Wine waits up to 2 s for every
-    // top-level window it unmaps unless the prefix sets X11 Driver\Managed=N:
+    // Under Xvfb without a window manager (and outside Wine's virtual
+    // desktop), Wine waits up to 2 s for every top-level window it unmaps:
     // closing a window with owned windows may take several seconds then.
     template <class F>
     bool WithinMs(int ms, F condition) {
