@@ -82,7 +82,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             if (rc == 0) {
                 ::ShowWindow(qm::sim::Win32Host::ToHwnd(sim.MainWindow()), SW_SHOWNORMAL);
                 rc = host.Run();
-                sim.WriteOrdersFile();
+                if (!parsed.options.ordersFile.empty() && !sim.WriteOrdersFile())
+                    Print(u"logid2-sim: the orders file cannot be written: " + parsed.options.ordersFile + u"\n",
+                          STD_ERROR_HANDLE);
             }
         }
     }
