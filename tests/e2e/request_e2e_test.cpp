@@ -73,18 +73,23 @@ TEST(Robot, RejectedCommandLinesLeaveAnIdleDialog) {
         if (form == L"Q%") name[0] = L'Q';  // the prefix in capitals: "Quilmer..."
         line.replace(line.find(L'%'), 1, name);
         call::ChildProcess robot(call::OwnDirectory() + L"quillmere.exe", line, true);
-        std::vector<HWND> windows;
-        for (int i = 0; i < 200 && windows.empty(); ++i) {
+        // The robot's dialog (other windows of the process, such as the IME's, come first).
+        HWND dialog = nullptr;
+        for (int i = 0; i < 200 && !dialog; ++i) {
             ::Sleep(50);
-            windows = WindowsOfProcess(robot.ProcessId());
+            for (HWND w : WindowsOfProcess(robot.ProcessId())) {
+                wchar_t cls[16] = {};
+                ::GetClassNameW(w, cls, 16);
+                if (std::wstring(cls) == L"#32770") dialog = w;
+            }
         }
-        ASSERT_FALSE(windows.empty()) << "no dialog for command line " << Utf16ToUtf8(std::u16string(line.begin(), line.end()));
+        ASSERT_NE(dialog, nullptr) << "no dialog for command line " << Utf16ToUtf8(std::u16string(line.begin(), line.end()));
         ::Sleep(500);  // a request would have been taken by now
         EXPECT_TRUE(robot.Running());
         EXPECT_EQ(shared.Block()->status, 0);
         EXPECT_EQ(shared.Block()->result, 0);
         // The user closes the idle dialog; the program ends.
-        for (HWND w : windows) ::PostMessageW(w, WM_COMMAND, IDCANCEL, 0);
+        ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
         EXPECT_TRUE(robot.Wait(20000));
         robot.DrainOutput();
         EXPECT_EQ(robot.Output(), "");
