@@ -6,7 +6,6 @@
 
 #include <cstring>
 #include <cwctype>
-#include <memory>
 
 #include "app/dispatch.h"
 #include "app/request_block.h"
@@ -157,13 +156,15 @@ LRESULT CQuillmereDlg::OnRequest(WPARAM, LPARAM) {
         } else {
             auto* shared = static_cast<RequestBlock*>(view.get());
             ::InterlockedExchange(reinterpret_cast<volatile LONG*>(&shared->status), 1);
-            auto copy = std::make_unique<RequestBlock>();
-            std::memcpy(copy.get(), shared, kRequestBlockSize);
+            // The private copy lives on this handler's stack: nothing can fail
+            // between taking the request and answering it.
+            RequestBlock copy;
+            std::memcpy(&copy, shared, kRequestBlockSize);
             {
                 win32::Win32Desktop desktop;
-                ServeRequest(*copy, desktop, static_cast<Module>(reinterpret_cast<std::uintptr_t>(m_hOleacc.get())));
+                ServeRequest(copy, desktop, static_cast<Module>(reinterpret_cast<std::uintptr_t>(m_hOleacc.get())));
             }
-            std::memcpy(shared, copy.get(), kRequestBlockSize);
+            std::memcpy(shared, &copy, kRequestBlockSize);
             ::InterlockedExchange(reinterpret_cast<volatile LONG*>(&shared->status), 2);
         }
     }
