@@ -299,33 +299,33 @@ void Select(Probe& p, std::uintptr_t from, std::intptr_t to) { p.d.Send(p[kEdit]
 std::vector<Hwnd> BuildFakeTree(FakeDesktop& d) {
     std::vector<Hwnd> made;
     for (const Node& n : kTree) {
-        WindowSpec spec;
-        spec.text = n.text;
-        spec.id = n.id;
-        spec.rect = Rect{n.rect.left, n.rect.top, n.rect.right, n.rect.bottom};
-        if (n.parent >= 0) spec.parent = made[static_cast<std::size_t>(n.parent)];
-        if (n.owner >= 0) spec.owner = made[static_cast<std::size_t>(n.owner)];
+        WindowSpec shape;
+        shape.text = n.text;
+        shape.id = n.id;
+        shape.rect = Rect{n.rect.left, n.rect.top, n.rect.right, n.rect.bottom};
+        if (n.parent >= 0) shape.parent = made[static_cast<std::size_t>(n.parent)];
+        if (n.owner >= 0) shape.owner = made[static_cast<std::size_t>(n.owner)];
         switch (n.kind) {
             case Kind::Frame:
-                spec.className = kMainClass;
-                spec.overlapped = true;
+                shape.className = kMainClass;
+                shape.overlapped = true;
                 break;
             case Kind::Popup:
-            case Kind::ChildDialog: spec.behavior = Behavior::Dialog; break;
-            case Kind::Edit: spec.behavior = Behavior::Edit; break;
-            case Kind::PushButton: spec.behavior = Behavior::Button; break;
+            case Kind::ChildDialog: shape.behavior = Behavior::Dialog; break;
+            case Kind::Edit: shape.behavior = Behavior::Edit; break;
+            case Kind::PushButton: shape.behavior = Behavior::Button; break;
             case Kind::CheckBox:
-                spec.behavior = Behavior::CheckBox;
-                spec.checked = true;
+                shape.behavior = Behavior::CheckBox;
+                shape.checked = true;
                 break;
-            case Kind::Label: spec.behavior = Behavior::Static; break;
+            case Kind::Label: shape.behavior = Behavior::Static; break;
             case Kind::DropDownList:
-                spec.behavior = Behavior::ComboBox;
-                for (const char16_t* item : kComboItems) spec.items.emplace_back(item);
-                spec.selected = kComboSelection;
+                shape.behavior = Behavior::ComboBox;
+                for (const char16_t* item : kComboItems) shape.items.emplace_back(item);
+                shape.selected = kComboSelection;
                 break;
         }
-        made.push_back(d.Create(spec));
+        made.push_back(d.Create(shape));
     }
     return made;
 }
