@@ -44,12 +44,22 @@
 //   top-level window to the top together with the windows it owns. PlaceAfter
 //   lets a test arrange any other order.
 // Lookups. FindWindow/FindWindowEx compare class names and window names without
-//   regard to ASCII case (class names are atoms; user32 compares titles with
-//   wcsicmp), over hidden windows too. GetWindow(GW_ENABLEDPOPUP) gives the
-//   first top-level window in z-order that is visible, enabled and owned by the
-//   window directly or through its owners, or null. EnumChildWindows visits
-//   descendants depth-first in pre-order from a snapshot taken at the start;
-//   a null parent is a null window and visits nothing (as the real port does).
+//   regard to case, over hidden windows too. Case is folded one UTF-16 unit at a
+//   time, a lower-case letter to its upper-case partner where the two map to each
+//   other both ways (as Wine's tables do), for ASCII, Latin-1 Supplement
+//   (U+00E0..U+00FE but U+00F7; U+00FF with U+0178), Latin Extended-A
+//   (U+0100..U+017F), Greek and Coptic (U+0370..U+03FF), Cyrillic with its
+//   supplement (U+0400..U+052F) and the full-width Latin letters (U+FF21..U+FF5A).
+//   Letters without a partner that maps back stay themselves: dotless i (U+0131),
+//   dotted I (U+0130), long s (U+017F), micro sign (U+00B5), sharp s (U+00DF),
+//   final sigma (U+03C2), the Greek symbol forms (U+03D0, U+03F4, ...). Letters
+//   of other ranges (Latin Extended-B, IPA, Armenian, Latin Extended Additional,
+//   ...) compare exactly here, though Windows folds many of them too.
+//   GetWindow(GW_ENABLEDPOPUP) gives the first top-level window in z-order that
+//   is visible, enabled and owned by the window directly or through its owners,
+//   or null. EnumChildWindows visits descendants depth-first in pre-order from a
+//   snapshot taken at the start; a null parent is a null window and visits
+//   nothing (as the real port does).
 // Texts. GetWindowText is the cross-process call: it reads the window's own
 //   caption without sending a message. Edit and combo boxes keep the text
 //   typed or set into them apart from that caption (their window procedures do

@@ -1,6 +1,9 @@
 // The window tree: z-order, walks, lookups and dead handles.
 #include <gtest/gtest.h>
 
+#include <ostream>
+#include <string>
+
 #include "testing/fake_desktop.h"
 
 namespace qm::testing {
@@ -58,14 +61,69 @@ TEST_F(TreeTest, NewTopLevelWindowsGoOnTopAndFindWindowTakesTheNewest) {
     EXPECT_EQ(d.GetWindow(older, Relation::Previous), other);
 }
 
-TEST_F(TreeTest, LookupsIgnoreAsciiCaseAndSeeHiddenWindows) {
+TEST_F(TreeTest, LookupsIgnoreCaseAndSeeHiddenWindows) {
     const Hwnd w = d.Create({.className = u"SmartD2-", .text = u"Logi", .visible = false});
     EXPECT_EQ(d.FindWindow(u"smartd2-", nullptr), w);
     EXPECT_EQ(d.FindWindow(nullptr, u"LOGI"), w);
     EXPECT_EQ(d.FindWindow(u"SmartD2", nullptr), kNoWindow);  // whole name only
+    EXPECT_EQ(d.FindWindow(nullptr, u"Log"), kNoWindow);
+    EXPECT_EQ(d.FindWindow(nullptr, u"Logi "), kNoWindow);
     EXPECT_EQ(d.GetClassName(w, 100), u"SmartD2-");
     EXPECT_EQ(d.GetClassName(w, 5), u"Smart");
 }
+
+// Which letters count as the same: a lower-case letter and its upper-case
+// partner when each maps to the other (answers taken from Wine's FindWindow).
+struct FoldCase {
+    const char* name;
+    std::u16string title;
+    std::u16string query;
+    bool same;
+};
+
+void PrintTo(const FoldCase& c, std::ostream* os) { *os << c.name; }
+
+class CaseFolding : public ::testing::TestWithParam<FoldCase> {};
+
+TEST_P(CaseFolding, TitlesAndClassNamesFoldAlike) {
+    const FoldCase& c = GetParam();
+    FakeDesktop d;
+    const Hwnd top = d.Create({.className = u"Qm" + c.title, .text = u"<" + c.title + u">"});
+    const Hwnd child = d.Create({.behavior = Behavior::Static, .text = c.title, .parent = top});
+    const Hwnd expected = c.same ? top : kNoWindow;
+    EXPECT_EQ(d.FindWindow(nullptr, (u"<" + c.query + u">").c_str()), expected);
+    EXPECT_EQ(d.FindWindow((u"QM" + c.query).c_str(), nullptr), expected);
+    EXPECT_EQ(d.FindWindowEx(top, kNoWindow, u"STATIC", c.query.c_str()), c.same ? child : kNoWindow);
+    // The other way round gives the same answer.
+    const Hwnd other = d.Create({.className = u"Qm" + c.query, .text = u"[" + c.query + u"]"});
+    EXPECT_EQ(d.FindWindow(nullptr, (u"[" + c.title + u"]").c_str()), c.same ? other : kNoWindow);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Letters, CaseFolding,
+    ::testing::Values(FoldCase{"ascii", u"Cafe", u"CAFE", true},
+                      FoldCase{"latin1", u"Café Ñandú", u"CAFÉ ñANDÚ", true},
+                      FoldCase{"y_diaeresis_leaves_latin1", u"ÿ", u"Ÿ", true},
+                      FoldCase{"latin_extended_a_even_pairs", u"Łódź Ő", u"łÓDŹ ő", true},
+                      FoldCase{"latin_extended_a_odd_pairs", u"ĹĽŹŽ", u"ĺľźž", true},
+                      FoldCase{"greek", u"Αθήνα ΏΣ", u"αΘΉΝΑ ώσ", true},
+                      FoldCase{"coptic", u"Ϣ", u"ϣ", true},
+                      FoldCase{"cyrillic", u"Москва Ёж Ѣ Ӂ Ԑ", u"мОСКВА ёЖ ѣ ӂ ԑ", true},
+                      FoldCase{"palochka", u"Ӏ", u"ӏ", true},
+                      FoldCase{"full_width", u"ＡＢＣ", u"ａｂｃ", true},
+                      FoldCase{"hangul_has_no_case", u"콜센터", u"콜센터", true},
+                      FoldCase{"different_letters", u"Cafe", u"Cafè", false},
+                      FoldCase{"times_is_not_divide", u"×", u"÷", false},
+                      FoldCase{"dotless_i", u"ı", u"I", false},
+                      FoldCase{"dotted_capital_i", u"İ", u"i", false},
+                      FoldCase{"long_s", u"ſ", u"S", false},
+                      FoldCase{"micro_sign", u"µ", u"Μ", false},
+                      FoldCase{"sharp_s", u"ß", u"ẞ", false},
+                      FoldCase{"final_sigma", u"ς", u"Σ", false},
+                      FoldCase{"sigma_forms", u"ς", u"σ", false},
+                      FoldCase{"theta_symbol", u"ϴ", u"θ", false},
+                      FoldCase{"latin_and_cyrillic_a", u"A", u"А", false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(TreeTest, EnabledPopupIsTheTopmostVisibleEnabledWindowOwnedDirectlyOrIndirectly) {
     const Hwnd main = Top(u"Main");

@@ -160,9 +160,6 @@ const KnownDifference kKnownDifferences[] = {
     {"SendSetText(combo, \"직접 입력\")", "1", "-1"},
     {"SendGetText(combo, 64) after WM_SETTEXT", "\"직접 입력\"", "\"후불\""},
     {"WM_GETTEXTLENGTH(combo) after WM_SETTEXT", "5", "2"},
-    // FindWindow compares titles without regard to case for every letter; the
-    // fake folds ASCII letters only.
-    {"FindWindow(null, \"콜 접수 대조창 CAFÉ\")", "null", "second"},
     // The edit control answers the keys it handles with 1; the robot ignores it.
     {"WM_KEYDOWN(VK_DELETE) at 0", "0", "1"},
     // Past the end of the text Windows documents 0 for EM_LINELENGTH, as the fake
