@@ -743,32 +743,33 @@ std::intptr_t FakeDesktop::EditProc(Window& w, Message& msg) {
         return 0;
     }
     case m::WM_KEYDOWN: {
+        // Every key is answered with 1, handled or not, as Wine's edit control does.
         const auto starts = LineStarts(t);
         const std::size_t line = LineFromChar(starts, w.caret);
         switch (msg.wParam) {
         case m::VK_DELETE:
-            if (w.readOnly) return 0;
+            if (w.readOnly) return 1;
             if (lo() != hi()) {
                 replace(lo(), hi(), u"");
             } else if (w.caret < t.size()) {
                 const bool lineBreak = t[w.caret] == u'\r' && w.caret + 1 < t.size() && t[w.caret + 1] == u'\n';
                 replace(w.caret, w.caret + (lineBreak ? 2 : 1), u"");
             }
-            return 0;
-        case fakemsg::VK_HOME: w.anchor = w.caret = starts[line]; return 0;
-        case fakemsg::VK_END: w.anchor = w.caret = starts[line] + LineLength(t, starts, line); return 0;
+            return 1;
+        case fakemsg::VK_HOME: w.anchor = w.caret = starts[line]; return 1;
+        case fakemsg::VK_END: w.anchor = w.caret = starts[line] + LineLength(t, starts, line); return 1;
         case fakemsg::VK_LEFT:
             if (w.caret > 0) w.caret -= (w.caret >= 2 && t[w.caret - 2] == u'\r' && t[w.caret - 1] == u'\n') ? 2 : 1;
             w.anchor = w.caret;
-            return 0;
+            return 1;
         case fakemsg::VK_RIGHT:
             if (w.caret < t.size()) {
                 w.caret += (t[w.caret] == u'\r' && w.caret + 1 < t.size() && t[w.caret + 1] == u'\n') ? 2 : 1;
             }
             w.anchor = w.caret;
-            return 0;
+            return 1;
         default:
-            return 0;
+            return 1;
         }
     }
     case m::WM_LBUTTONDOWN: {

@@ -83,6 +83,7 @@
 //    EM_SETSEL, EM_GETSEL, EM_GETLINECOUNT, EM_LINEINDEX, EM_LINELENGTH,
 //    EM_GETLINE follow the edit control of user32. WM_SETTEXT puts the caret at
 //    0 and sends EN_CHANGE only from a single-line box (as Windows does).
+//    WM_KEYDOWN answers 1 whatever the key, as Wine's edit control does.
 //    A click (WM_LBUTTONDOWN at client x,y) sets the focus and puts the caret
 //    at the character under the point. The model of "under the point": a point
 //    inside the top-left 16 x 16 pixels of the client area is position 0, any

@@ -130,7 +130,7 @@ TEST_F(ControlsTest, SelectAllThenPostedDeleteEmptiesTheBoxOnlyWhenDelivered) {
 TEST_F(ControlsTest, DeleteWithoutSelectionRemovesTheNextCharacterOrLineBreak) {
     const Hwnd edit = Edit(u"ab\r\ncd");
     d.Send(edit, m::EM_SETSEL, 0, 0);
-    d.Send(edit, m::WM_KEYDOWN, m::VK_DELETE, 0);
+    EXPECT_EQ(d.Send(edit, m::WM_KEYDOWN, m::VK_DELETE, 0), 1);  // as Wine's edit answers
     EXPECT_EQ(d.Text(edit), u"b\r\ncd");
     d.Send(edit, m::EM_SETSEL, 1, 1);
     d.Send(edit, m::WM_KEYDOWN, m::VK_DELETE, 0);

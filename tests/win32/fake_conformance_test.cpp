@@ -160,8 +160,6 @@ const KnownDifference kKnownDifferences[] = {
     {"SendSetText(combo, \"직접 입력\")", "1", "-1"},
     {"SendGetText(combo, 64) after WM_SETTEXT", "\"직접 입력\"", "\"후불\""},
     {"WM_GETTEXTLENGTH(combo) after WM_SETTEXT", "5", "2"},
-    // The edit control answers the keys it handles with 1; the robot ignores it.
-    {"WM_KEYDOWN(VK_DELETE) at 0", "0", "1"},
     // Past the end of the text Windows documents 0 for EM_LINELENGTH, as the fake
     // answers; Wine answers the length of the last line.
     {"EM_LINELENGTH(1000), past the end", "0", "5"},
