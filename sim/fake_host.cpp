@@ -59,10 +59,16 @@ Hwnd FakeHost::Create(const WindowSpec& spec) {
     w.readOnly = spec.readOnly;
     w.items = spec.items;
     w.selected = spec.selection;
+    w.editable = spec.editable;
     w.notify = spec.commandTarget;
 
     const Hwnd h = desktop_.Create(w);
     if (IsNull(h)) return h;
+    // A combo box ignores its creation text; an editable one without a
+    // selection is given it afterwards, as the Win32 host does.
+    if (spec.behaviour == Behaviour::Combo && spec.editable && spec.selection < 0 && !spec.text.empty()) {
+        desktop_.HostSetText(h, spec.text);
+    }
     handlers_[h];
     std::weak_ptr<bool> alive = alive_;
     hooks_.push_back(desktop_.AddMessageHook(h, [this, alive](const testing::Message& m) -> std::optional<std::intptr_t> {

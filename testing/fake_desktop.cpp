@@ -25,6 +25,7 @@ struct FakeDesktop::Window {
     bool overlapped = false;
     bool multiline = true;
     bool readOnly = false;
+    bool editable = false;  // ComboBox: has an edit box
     int process = 1;
     std::vector<Hwnd> children;  // z-order, top (first created) first
     // Edit.
@@ -260,7 +261,9 @@ Hwnd FakeDesktop::Create(const WindowSpec& spec) {
         case Behavior::Container: w->className = u"FakeWindow"; break;
         }
     }
-    w->caption = spec.text;
+    // Edit and combo boxes keep their text to themselves: their caption stays empty.
+    const bool separate = spec.behavior == Behavior::Edit || spec.behavior == Behavior::ComboBox;
+    if (!separate) w->caption = spec.text;
     w->id = spec.id;
     w->notify = spec.notify;
     w->rect = spec.rect;
@@ -272,6 +275,7 @@ Hwnd FakeDesktop::Create(const WindowSpec& spec) {
     w->overlapped = spec.overlapped;
     w->multiline = spec.multiline;
     w->readOnly = spec.readOnly;
+    w->editable = spec.editable && spec.behavior == Behavior::ComboBox;
     w->caretRule = spec.caretRule;
     w->checked = spec.checked && spec.behavior == Behavior::CheckBox;
     if (spec.behavior == Behavior::Edit) w->text = spec.text;
@@ -280,8 +284,6 @@ Hwnd FakeDesktop::Create(const WindowSpec& spec) {
         if (spec.selected >= 0 && static_cast<std::size_t>(spec.selected) < spec.items.size()) {
             w->selected = spec.selected;
             w->text = spec.items[static_cast<std::size_t>(spec.selected)];
-        } else {
-            w->text = spec.text;
         }
     }
     if (!IsNull(spec.parent)) {
@@ -911,6 +913,8 @@ std::intptr_t FakeDesktop::ComboProc(Window& w, Message& msg) {
     };
     switch (msg.message) {
     case m::WM_SETTEXT:
+        // A drop-down list has no edit box to take the text.
+        if (!w.editable) return m::CB_ERR;
         w.text = msg.text ? *msg.text : std::u16string();
         TextChanged(h, false);
         return 1;

@@ -61,10 +61,12 @@
 //   snapshot taken at the start; a null parent is a null window and visits
 //   nothing (as the real port does).
 // Texts. GetWindowText is the cross-process call: it reads the window's own
-//   caption without sending a message. Edit and combo boxes keep the text
-//   typed or set into them apart from that caption (their window procedures do
-//   not pass WM_SETTEXT on to DefWindowProc), so GetWindowText of an edit gives
-//   its creation text, while WM_GETTEXT gives what it shows.
+//   caption without sending a message. Edit and combo boxes keep their text
+//   apart from that caption: their window procedures never pass the creation
+//   text or WM_SETTEXT on to DefWindowProc (an edit shows its creation text, a
+//   combo box ignores it). So their caption stays empty: GetWindowText gives ""
+//   and FindWindow(Ex) does not find them by what they show, while WM_GETTEXT
+//   gives what they show.
 // Handles are never reused. Any operation on a destroyed or unknown handle
 //   behaves as on an invalid window: nothing is delivered, 0/empty is returned.
 // Messages through the port (Send, Post, SendTimeout, the Send* text calls)
@@ -99,9 +101,13 @@
 //  ComboBox: item list; CB_ADDSTRING, CB_GETCOUNT, CB_GETCURSEL, CB_SETCURSEL
 //    (no notification; -1 clears the selection and the text; an index out of
 //    range gives CB_ERR and changes nothing), CB_GETLBTEXT, CB_GETLBTEXTLEN,
-//    CB_RESETCONTENT; its text is the selected item, or what WM_SETTEXT set
-//    (which keeps the selection index). WM_KEYDOWN VK_DOWN/VK_UP select the
-//    next/previous item and send CBN_SELCHANGE, as a closed drop-down list does.
+//    CB_RESETCONTENT; its text is the selected item ("" with none; the creation
+//    text is never shown). A drop-down list (CBS_DROPDOWNLIST, the default) has
+//    no edit box: WM_SETTEXT answers CB_ERR and changes nothing. An `editable`
+//    combo (CBS_DROPDOWN) shows what WM_SETTEXT set, which keeps the selection
+//    index; unlike the real one it has no child "Edit" window. WM_KEYDOWN
+//    VK_DOWN/VK_UP select the next/previous item and send CBN_SELCHANGE, as a
+//    closed drop-down list does.
 //  Every window: WM_SETTEXT/WM_GETTEXT/WM_GETTEXTLENGTH; WM_SYSCOMMAND SC_CLOSE
 //    sends WM_CLOSE, and WM_CLOSE destroys the window (a hook may intercept
 //    either, e.g. to hide a dialog instead). Destroying a window sends
@@ -171,7 +177,8 @@ struct WindowSpec {
     Behavior behavior = Behavior::Container;
     std::u16string className{};  // empty: "Edit", "Button", "Static", "ComboBox", "#32770" by
                                // behaviour ("Container" needs one; empty gives "FakeWindow")
-    std::u16string text{};     // caption; an edit's or combo's initial text too
+    std::u16string text{};     // caption; an edit's initial text instead (its caption stays
+                               // empty); a combo box ignores it (its caption stays empty)
     int id = 0;                // control id (GetDlgCtrlID)
     Hwnd parent{};             // a child of this window
     Hwnd owner{};              // else a top-level window owned by this one (or unowned)
@@ -187,6 +194,8 @@ struct WindowSpec {
     bool readOnly = false;     // Edit
     std::vector<std::u16string> items{};  // ComboBox
     int selected = -1;         // ComboBox: the initial selection (its text becomes the text)
+    bool editable = false;     // ComboBox: a drop-down combo with an edit box (CBS_DROPDOWN),
+                               // whose text WM_SETTEXT sets; false: a drop-down list
     bool checked = false;      // CheckBox
     Hwnd notify{};             // command target; null: the parent
     int process = 0;           // "process" for hung groups and focus; 0: the parent's or
@@ -258,7 +267,9 @@ public:
     // in the z-order); a null `after` puts it first (on top).
     void PlaceAfter(Hwnd window, Hwnd after);
     void SetNotifyTarget(Hwnd control, Hwnd target);
-    // Changes what GetWindowText/FindWindow see of an edit or combo box.
+    // Changes what GetWindowText/FindWindow see of a window without touching
+    // what an edit or combo box shows (for a control whose own code sets its
+    // caption apart from its text).
     void SetCaption(Hwnd window, const std::u16string& caption);
 
     // ---- State (for assertions and substitute logic) ----

@@ -278,11 +278,44 @@ TEST_F(ControlsTest, ComboItemsSelectionAndText) {
     EXPECT_EQ(d.SendGetComboItem(combo, 3), std::nullopt);
     EXPECT_EQ(d.SendGetComboItem(combo, -1), std::nullopt);
     EXPECT_EQ(d.Send(combo, m::CB_GETLBTEXTLEN, 0, 0), 2);
-    d.SendSetText(combo, u"마일리지");
-    EXPECT_EQ(d.SendGetText(combo, 1024), u"마일리지");
-    EXPECT_EQ(d.Send(combo, m::CB_GETCURSEL, 0, 0), 1);
     EXPECT_EQ(d.Send(combo, m::CB_SETCURSEL, static_cast<std::uintptr_t>(-1), 0), m::CB_ERR);
     EXPECT_EQ(d.SendGetText(combo, 1024), u"");
+    EXPECT_EQ(d.Send(combo, m::CB_GETCURSEL, 0, 0), m::CB_ERR);
+}
+
+// WM_SETTEXT reaches the text of a combo box only through its edit box: a
+// drop-down list refuses it and keeps showing its selected item.
+TEST_F(ControlsTest, ComboTakesSetTextOnlyWithAnEditBox) {
+    struct Case {
+        const char* name;
+        bool editable;
+        std::intptr_t result;
+        std::u16string shown;
+        std::vector<std::u16string> hooked;  // what the text hook saw
+    };
+    for (const Case& c : {Case{"drop-down list", false, m::CB_ERR, u"후불", {u"현금"}},
+                          Case{"drop-down with an edit box", true, 1, u"마일리지", {u"마일리지", u"마일리지", u"현금"}}}) {
+        SCOPED_TRACE(c.name);
+        const Hwnd combo = d.Create({.behavior = Behavior::ComboBox, .id = 9, .parent = main,
+                                     .items = {u"현금", u"후불"}, .selected = 1, .editable = c.editable,
+                                     .notify = router});
+        std::vector<std::u16string> hooked;
+        d.AddTextHook(combo, [&](Hwnd, const std::u16string& text) { hooked.push_back(text); });
+        d.ClearMessages();
+        EXPECT_EQ(d.SendSetText(combo, u"마일리지"), c.result);
+        EXPECT_EQ(d.SendGetText(combo, 1024), c.shown);
+        EXPECT_EQ(d.Send(combo, m::WM_GETTEXTLENGTH, 0, 0), static_cast<std::intptr_t>(c.shown.size()));
+        EXPECT_EQ(d.HostGetText(combo), c.shown);
+        EXPECT_EQ(d.Send(combo, m::CB_GETCURSEL, 0, 0), 1);  // the selection stays either way
+        EXPECT_TRUE(Commands(router).empty());
+        // The program's own WM_SETTEXT is no different.
+        EXPECT_EQ(d.HostSetText(combo, u"마일리지"), c.result);
+        EXPECT_EQ(d.Text(combo), c.shown);
+        // Choosing an item shows it in both.
+        d.Send(combo, m::CB_SETCURSEL, 0, 0);
+        EXPECT_EQ(d.SendGetText(combo, 1024), u"현금");
+        EXPECT_EQ(hooked, c.hooked);
+    }
 }
 
 TEST_F(ControlsTest, ComboArrowKeysSelectAndNotifyTheRoutedTarget) {

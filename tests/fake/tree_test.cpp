@@ -225,16 +225,70 @@ TEST_F(TreeTest, GetParentGivesTheOwnerOfPopupsOnly) {
     EXPECT_EQ(d.Owner(ownedByChild), main);  // owners are top-level windows
 }
 
-TEST_F(TreeTest, GetWindowTextOfAnEditIsItsCaptionNotWhatItShows) {
+// GetWindowText and FindWindow(Ex) see a window's own caption, which edit and
+// combo boxes never set: neither their creation text nor WM_SETTEXT reaches it.
+struct CaptionCase {
+    const char* name;
+    WindowSpec spec;
+    std::u16string shown;    // WM_GETTEXT as made
+    std::u16string caption;  // GetWindowText as made
+    std::intptr_t setResult; // WM_SETTEXT "new"
+    std::u16string shownAfter;
+    std::u16string captionAfter;
+};
+
+void PrintTo(const CaptionCase& c, std::ostream* os) { *os << c.name; }
+
+class Captions : public ::testing::TestWithParam<CaptionCase> {};
+
+TEST_P(Captions, FollowTheControlsOwnText) {
+    const CaptionCase& c = GetParam();
+    FakeDesktop d;
+    const Hwnd main = d.Create({.className = u"Main"});
+    WindowSpec spec = c.spec;
+    spec.parent = main;
+    const Hwnd h = d.Create(spec);
+    EXPECT_EQ(d.SendGetText(h, 256), c.shown);
+    EXPECT_EQ(d.Send(h, m::WM_GETTEXTLENGTH, 0, 0), static_cast<std::intptr_t>(c.shown.size()));
+    EXPECT_EQ(d.GetWindowText(h, 255), c.caption);
+    EXPECT_EQ(d.FindWindowEx(main, kNoWindow, nullptr, spec.text.c_str()), c.caption.empty() ? kNoWindow : h);
+    EXPECT_EQ(d.SendSetText(h, u"new"), c.setResult);
+    EXPECT_EQ(d.SendGetText(h, 256), c.shownAfter);
+    EXPECT_EQ(d.GetWindowText(h, 255), c.captionAfter);
+    EXPECT_EQ(d.FindWindowEx(main, kNoWindow, nullptr, u"new"), c.captionAfter == u"new" ? h : kNoWindow);
+    // An empty name matches the empty caption.
+    EXPECT_EQ(d.FindWindowEx(main, kNoWindow, nullptr, u""), c.captionAfter.empty() ? h : kNoWindow);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Controls, Captions,
+    ::testing::Values(
+        CaptionCase{"label", {.behavior = Behavior::Static, .text = u"현금"}, u"현금", u"현금", 1, u"new", u"new"},
+        CaptionCase{"button", {.behavior = Behavior::Button, .text = u"확인"}, u"확인", u"확인", 1, u"new", u"new"},
+        CaptionCase{"edit", {.behavior = Behavior::Edit, .text = u"start"}, u"start", u"", 1, u"new", u""},
+        CaptionCase{"single_line_edit", {.behavior = Behavior::Edit, .text = u"start", .multiline = false},
+                    u"start", u"", 1, u"new", u""},
+        CaptionCase{"list_ignores_creation_text",
+                    {.behavior = Behavior::ComboBox, .text = u"결제", .items = {u"현금", u"후불"}}, u"", u"",
+                    m::CB_ERR, u"", u""},
+        CaptionCase{"list_shows_the_selection",
+                    {.behavior = Behavior::ComboBox, .text = u"결제", .items = {u"현금", u"후불"}, .selected = 1},
+                    u"후불", u"", m::CB_ERR, u"후불", u""},
+        CaptionCase{"editable_combo",
+                    {.behavior = Behavior::ComboBox, .text = u"결제", .items = {u"현금"}, .editable = true}, u"",
+                    u"", 1, u"new", u""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(TreeTest, SetCaptionChangesOnlyWhatLookupsSee) {
     const Hwnd main = Top(u"Main");
-    const Hwnd edit = d.Create({.behavior = Behavior::Edit, .text = u"start", .parent = main});
-    const Hwnd label = d.Create({.behavior = Behavior::Static, .text = u"현금", .parent = main});
+    const Hwnd edit = d.Create({.behavior = Behavior::Edit, .text = u"shown", .parent = main});
+    d.SetCaption(edit, u"TcxMemo1");
+    EXPECT_EQ(d.GetWindowText(edit, 127), u"TcxMemo1");
+    EXPECT_EQ(d.FindWindowEx(main, kNoWindow, u"Edit", u"tcxmemo1"), edit);
+    EXPECT_EQ(d.SendGetText(edit, 1024), u"shown");
     d.SendSetText(edit, u"typed");
-    d.SendSetText(label, u"후불");
-    EXPECT_EQ(d.GetWindowText(edit, 127), u"start");
-    EXPECT_EQ(d.SendGetText(edit, 1024), u"typed");
-    EXPECT_EQ(d.GetWindowText(label, 127), u"후불");
-    EXPECT_EQ(d.GetWindowText(label, 1), u"후");
+    EXPECT_EQ(d.Caption(edit), u"TcxMemo1");
+    EXPECT_EQ(d.Text(edit), u"typed");
 }
 
 TEST_F(TreeTest, DestroyedHandlesActLikeInvalidWindowsAndAreNeverReused) {

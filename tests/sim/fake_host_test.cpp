@@ -121,6 +121,36 @@ TEST_F(FakeHostTest, TextHookSeesInputButNotTheProgramsOwnText) {
     EXPECT_EQ(changes, 2);
 }
 
+// As on Win32: a drop-down list shows only its selected item; an editable
+// combo shows its creation text and takes texts set from either side.
+TEST_F(FakeHostTest, OnlyEditableCombosTakeATextOfTheirOwn) {
+    const Hwnd frame = TopLevel(u"Main", u"");
+    for (const bool editable : {false, true}) {
+        SCOPED_TRACE(editable ? "editable" : "drop-down list");
+        WindowSpec c;
+        c.behaviour = Behaviour::Combo;
+        c.text = u"직접 입력";
+        c.id = 12;
+        c.parent = frame;
+        c.items = {u"현금", u"후불"};
+        c.editable = editable;
+        const Hwnd combo = host_.Create(c);
+        const std::u16string created = editable ? u"직접 입력" : u"";
+        EXPECT_EQ(host_.GetText(combo), created);
+        EXPECT_EQ(d_.SendGetText(combo, 1024), created);
+        EXPECT_EQ(d_.GetWindowText(combo, 127), u"");  // never the caption
+        int changes = 0;
+        host_.OnTextChanged(combo, [&] { ++changes; });
+        host_.SetText(combo, u"마일리지");
+        EXPECT_EQ(host_.GetText(combo), editable ? u"마일리지" : u"");
+        EXPECT_EQ(d_.SendSetText(combo, u"카드"), editable ? 1 : msg::CB_ERR);
+        EXPECT_EQ(host_.GetText(combo), editable ? u"카드" : u"");
+        EXPECT_EQ(changes, editable ? 1 : 0);
+        host_.SetSelection(combo, 1);
+        EXPECT_EQ(d_.SendGetText(combo, 1024), u"후불");
+    }
+}
+
 TEST_F(FakeHostTest, CloseHookDecidesAndDestroyHooksRunOnceForOwnedWindows) {
     const Hwnd main = TopLevel(u"Main", u"");
     const Hwnd popup = TopLevel(u"#32770", u"popup", main);

@@ -141,25 +141,6 @@ struct KnownDifference {
 };
 
 const KnownDifference kKnownDifferences[] = {
-    // The fake keeps an edit's or a combo box's creation text as the window's
-    // caption; the real controls never hand it to DefWindowProc, so the caption
-    // that GetWindowText and FindWindow(Ex) see from another process is empty,
-    // whatever the control shows.
-    {"FindWindowEx(popup, null, \"Edit\", \"서울역 광장\\r\\n\\r\\n3번 출구\")", "edit", "null"},
-    {"FindWindowEx(popup, null, \"ComboBox\", \"결제\")", "combo", "null"},
-    {"GetWindowText(edit, 255)", "\"서울역 광장\\r\\n\\r\\n3번 출구\"", "\"\""},
-    {"GetWindowText(edit, 3)", "\"서울역\"", "\"\""},
-    {"GetWindowText(combo, 255)", "\"결제\"", "\"\""},
-    {"GetWindowText(combo, 3)", "\"결제\"", "\"\""},
-    {"GetWindowText(edit, 255) after typing", "\"서울역 광장\\r\\n\\r\\n3번 출구\"", "\"\""},
-    {"GetWindowText(edit, 255) after WM_SETTEXT", "\"서울역 광장\\r\\n\\r\\n3번 출구\"", "\"\""},
-    {"GetWindowText(combo, 255) after WM_SETTEXT", "\"결제\"", "\"\""},
-    // A drop-down list (CBS_DROPDOWNLIST) has no edit box: WM_SETTEXT fails with
-    // CB_ERR and the combo keeps showing its selected item. The fake's combo box
-    // takes the text as a drop-down combo with an edit box would.
-    {"SendSetText(combo, \"직접 입력\")", "1", "-1"},
-    {"SendGetText(combo, 64) after WM_SETTEXT", "\"직접 입력\"", "\"후불\""},
-    {"WM_GETTEXTLENGTH(combo) after WM_SETTEXT", "5", "2"},
     // Past the end of the text Windows documents 0 for EM_LINELENGTH, as the fake
     // answers; Wine answers the length of the last line.
     {"EM_LINELENGTH(1000), past the end", "0", "5"},
