@@ -47,14 +47,14 @@ bool ReadBounded(std::u16string_view f, std::size_t& i, unsigned& value) {
 // built here of checked parts only.
 bool RenderDouble(const std::string& flags, bool hasWidth, unsigned width, bool hasPrecision, unsigned precision,
                   char conversion, double value, std::u16string& out) {
-    std::string spec = "%" + flags;
-    if (hasWidth) spec += std::to_string(width);
-    if (hasPrecision) spec += "." + std::to_string(precision);
-    spec.push_back(conversion);
+    std::string conversionFormat = "%" + flags;
+    if (hasWidth) conversionFormat += std::to_string(width);
+    if (hasPrecision) conversionFormat += "." + std::to_string(precision);
+    conversionFormat.push_back(conversion);
     // %f of the largest double has 309 digits; with a precision of 300 and a sign
     // the result stays well below this.
     std::array<char, 1024> buffer{};
-    const int n = std::snprintf(buffer.data(), buffer.size(), spec.c_str(), value);
+    const int n = std::snprintf(buffer.data(), buffer.size(), conversionFormat.c_str(), value);
     if (n < 0 || static_cast<std::size_t>(n) >= buffer.size()) return false;
     for (int k = 0; k < n; ++k) out.push_back(static_cast<char16_t>(static_cast<unsigned char>(buffer[k])));
     return true;

@@ -36,38 +36,38 @@ FakeHost::~FakeHost() {
     for (TimerId id : timers_) desktop_.KillTimer(id);
 }
 
-Hwnd FakeHost::Create(const WindowSpec& spec) {
-    if (!IsNull(spec.parent) && !desktop_.IsWindow(spec.parent)) return kNoWindow;
-    if (IsNull(spec.parent) && !IsNull(spec.owner) && !desktop_.IsWindow(spec.owner)) return kNoWindow;
+Hwnd FakeHost::Create(const WindowSpec& desc) {
+    if (!IsNull(desc.parent) && !desktop_.IsWindow(desc.parent)) return kNoWindow;
+    if (IsNull(desc.parent) && !IsNull(desc.owner) && !desktop_.IsWindow(desc.owner)) return kNoWindow;
 
     testing::WindowSpec w;
-    w.behavior = FakeBehavior(spec.behaviour);
-    w.className = spec.className.empty() ? std::u16string(StandardClass(spec.behaviour)) : spec.className;
+    w.behavior = FakeBehavior(desc.behaviour);
+    w.className = desc.className.empty() ? std::u16string(StandardClass(desc.behaviour)) : desc.className;
     if (w.className.empty()) return kNoWindow;  // a container needs its class
-    w.text = spec.text;
-    w.id = spec.id;
-    w.parent = spec.parent;
-    w.owner = IsNull(spec.parent) ? spec.owner : kNoWindow;
-    w.rect = spec.rect;
-    const bool topLevel = IsNull(spec.parent);
+    w.text = desc.text;
+    w.id = desc.id;
+    w.parent = desc.parent;
+    w.owner = IsNull(desc.parent) ? desc.owner : kNoWindow;
+    w.rect = desc.rect;
+    const bool topLevel = IsNull(desc.parent);
     if (topLevel) {
         w.frame = kFrame;
-        w.overlapped = IsNull(spec.owner);  // a main window; owned windows are popups
+        w.overlapped = IsNull(desc.owner);  // a main window; owned windows are popups
         w.process = process_;
     }
-    w.visible = spec.visible;
-    w.readOnly = spec.readOnly;
-    w.items = spec.items;
-    w.selected = spec.selection;
-    w.editable = spec.editable;
-    w.notify = spec.commandTarget;
+    w.visible = desc.visible;
+    w.readOnly = desc.readOnly;
+    w.items = desc.items;
+    w.selected = desc.selection;
+    w.editable = desc.editable;
+    w.notify = desc.commandTarget;
 
     const Hwnd h = desktop_.Create(w);
     if (IsNull(h)) return h;
     // A combo box ignores its creation text; an editable one without a
     // selection is given it afterwards, as the Win32 host does.
-    if (spec.behaviour == Behaviour::Combo && spec.editable && spec.selection < 0 && !spec.text.empty()) {
-        desktop_.HostSetText(h, spec.text);
+    if (desc.behaviour == Behaviour::Combo && desc.editable && desc.selection < 0 && !desc.text.empty()) {
+        desktop_.HostSetText(h, desc.text);
     }
     handlers_[h];
     std::weak_ptr<bool> alive = alive_;

@@ -36,7 +36,7 @@ public:
     std::shared_ptr<testing::FakePage> Page(Hwnd browser) const { return desktop_.Page(browser); }
     bool QuitRequested() const { return quit_; }
 
-    Hwnd Create(const WindowSpec& spec) override;
+    Hwnd Create(const WindowSpec& desc) override;
     void Destroy(Hwnd window) override;
     bool Exists(Hwnd window) const override;
     void Show(Hwnd window, bool visible) override;

@@ -18,7 +18,7 @@ const char16_t* StandardClass(Behaviour behaviour) {
     return u"";
 }
 
-Hwnd ShowMessageBox(Host& host, const MessageBoxSpec& spec, std::function<void(int id)> onAnswer) {
+Hwnd ShowMessageBox(Host& host, const MessageBoxSpec& desc, std::function<void(int id)> onAnswer) {
     constexpr int kWidth = 340;
     constexpr int kHeight = 150;
     constexpr int kButtonWidth = 88;
@@ -26,9 +26,9 @@ Hwnd ShowMessageBox(Host& host, const MessageBoxSpec& spec, std::function<void(i
 
     WindowSpec box;
     box.behaviour = Behaviour::Dialog;
-    box.text = spec.title;
-    box.owner = spec.owner;
-    box.rect = {spec.position.x, spec.position.y, spec.position.x + kWidth, spec.position.y + kHeight};
+    box.text = desc.title;
+    box.owner = desc.owner;
+    box.rect = {desc.position.x, desc.position.y, desc.position.x + kWidth, desc.position.y + kHeight};
     const Hwnd dialog = host.Create(box);
     if (IsNull(dialog)) return dialog;
 
@@ -43,12 +43,12 @@ Hwnd ShowMessageBox(Host& host, const MessageBoxSpec& spec, std::function<void(i
     text.behaviour = Behaviour::Label;
     text.parent = dialog;
     text.id = 0xFFFF;
-    text.text = spec.text;
+    text.text = desc.text;
     text.rect = {56, 12, kWidth - 12, 80};
     host.Create(text);
 
-    int left = kWidth - 12 - static_cast<int>(spec.buttons.size()) * (kButtonWidth + 8) + 8;
-    for (const MessageBoxButton& b : spec.buttons) {
+    int left = kWidth - 12 - static_cast<int>(desc.buttons.size()) * (kButtonWidth + 8) + 8;
+    for (const MessageBoxButton& b : desc.buttons) {
         WindowSpec button;
         button.behaviour = Behaviour::Button;
         button.parent = dialog;
@@ -71,7 +71,7 @@ Hwnd ShowMessageBox(Host& host, const MessageBoxSpec& spec, std::function<void(i
         }
     };
     std::vector<int> ids;
-    for (const MessageBoxButton& b : spec.buttons) ids.push_back(b.id);
+    for (const MessageBoxButton& b : desc.buttons) ids.push_back(b.id);
     host.OnCommand(dialog, [finish, ids](int id, int code, Hwnd) {
         if (code != 0) return;
         for (int known : ids) {
@@ -81,7 +81,7 @@ Hwnd ShowMessageBox(Host& host, const MessageBoxSpec& spec, std::function<void(i
             }
         }
     });
-    const int cancelId = spec.cancelId;
+    const int cancelId = desc.cancelId;
     host.OnClose(dialog, [finish, cancelId]() {
         finish(cancelId);
         return false;  // finish has already destroyed it

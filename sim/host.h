@@ -17,7 +17,7 @@
 //     GW_HWNDNEXT the next created);
 //   - a new top-level window goes on top of the other top-level windows;
 //   - WM_COMMAND of a control goes to its command target (the parent unless
-//     the spec names another window); EN_CHANGE and CBN_SELCHANGE travel the
+//     the description names another window); EN_CHANGE and CBN_SELCHANGE travel the
 //     same way;
 //   - hooks run before the control's own default behaviour; a key hook that
 //     returns true consumes the key.
@@ -34,7 +34,7 @@
 namespace qm::sim {
 
 // What a window does, independent of its class name. Each behaviour has a
-// standard class that is used when the spec leaves className empty.
+// standard class that is used when the description leaves className empty.
 enum class Behaviour {
     Container,  // a plain window (frame, view, MDI client); className required
     Dialog,     // "#32770"
@@ -97,7 +97,7 @@ public:
     using DestroyHandler = std::function<void()>;
 
     // Windows. Create returns kNoWindow when the window cannot be made.
-    virtual Hwnd Create(const WindowSpec& spec) = 0;
+    virtual Hwnd Create(const WindowSpec& desc) = 0;
     // Destroys the window, its children and the windows it owns. A destroy
     // handler of each of them runs once, before the window goes.
     virtual void Destroy(Hwnd window) = 0;
@@ -169,7 +169,7 @@ struct MessageBoxSpec {
     int cancelId = 2;
     Point position{200, 200};
 };
-Hwnd ShowMessageBox(Host& host, const MessageBoxSpec& spec, std::function<void(int id)> onAnswer);
+Hwnd ShowMessageBox(Host& host, const MessageBoxSpec& desc, std::function<void(int id)> onAnswer);
 
 // Common answer ids (the values MessageBoxW returns).
 constexpr int kIdOk = 1;

@@ -21,19 +21,19 @@ bool IsStandardClass(const std::u16string& name) {
     return false;
 }
 
-DWORD ChildStyle(const WindowSpec& spec) {
+DWORD ChildStyle(const WindowSpec& desc) {
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
-    switch (spec.behaviour) {
+    switch (desc.behaviour) {
         case Behaviour::Edit:
             // Multi-line, but never wrapped: one line of text stays one line.
             style |= WS_BORDER | WS_TABSTOP | ES_MULTILINE | ES_AUTOHSCROLL | ES_AUTOVSCROLL;
-            if (spec.readOnly) style |= ES_READONLY;
+            if (desc.readOnly) style |= ES_READONLY;
             break;
         case Behaviour::Button: style |= WS_TABSTOP | BS_PUSHBUTTON; break;
         case Behaviour::CheckBox: style |= WS_TABSTOP | BS_AUTOCHECKBOX; break;
         case Behaviour::Label: style |= SS_LEFT; break;
         case Behaviour::Combo:
-            style |= WS_TABSTOP | WS_VSCROLL | (spec.editable ? CBS_DROPDOWN | CBS_AUTOHSCROLL : CBS_DROPDOWNLIST);
+            style |= WS_TABSTOP | WS_VSCROLL | (desc.editable ? CBS_DROPDOWN | CBS_AUTOHSCROLL : CBS_DROPDOWNLIST);
             break;
         case Behaviour::Dialog: style |= DS_CONTROL | WS_CLIPCHILDREN; break;
         case Behaviour::Browser:
@@ -105,60 +105,60 @@ bool Win32Host::EnsureClass(const std::u16string& className, Behaviour behaviour
     return ::RegisterClassExW(&wc) != 0;
 }
 
-Hwnd Win32Host::Create(const WindowSpec& spec) {
-    const std::u16string className = spec.className.empty() ? std::u16string(StandardClass(spec.behaviour)) : spec.className;
-    if (className.empty() || !EnsureClass(className, spec.behaviour)) return kNoWindow;
+Hwnd Win32Host::Create(const WindowSpec& desc) {
+    const std::u16string className = desc.className.empty() ? std::u16string(StandardClass(desc.behaviour)) : desc.className;
+    if (className.empty() || !EnsureClass(className, desc.behaviour)) return kNoWindow;
 
-    const HWND parent = ToHwnd(spec.parent);
-    const HWND owner = ToHwnd(spec.owner);
+    const HWND parent = ToHwnd(desc.parent);
+    const HWND owner = ToHwnd(desc.owner);
     if (parent && !Find(parent)) return kNoWindow;
     const bool topLevel = parent == nullptr;
-    const int width = spec.rect.right - spec.rect.left;
-    const int height = spec.rect.bottom - spec.rect.top;
+    const int width = desc.rect.right - desc.rect.left;
+    const int height = desc.rect.bottom - desc.rect.top;
 
     HWND hwnd = nullptr;
-    if (spec.behaviour == Behaviour::Browser) {
-        const RECT r{spec.rect.left, spec.rect.top, spec.rect.right, spec.rect.bottom};
-        hwnd = page::CreateBrowserWindow(parent, r, nullptr, spec.id,
-                                         WS_CHILD | WS_CLIPSIBLINGS | (spec.visible ? WS_VISIBLE : 0));
+    if (desc.behaviour == Behaviour::Browser) {
+        const RECT r{desc.rect.left, desc.rect.top, desc.rect.right, desc.rect.bottom};
+        hwnd = page::CreateBrowserWindow(parent, r, nullptr, desc.id,
+                                         WS_CHILD | WS_CLIPSIBLINGS | (desc.visible ? WS_VISIBLE : 0));
     } else {
         DWORD style;
         DWORD exStyle = 0;
         if (topLevel) {
             style = owner ? (WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN)
                           : (WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN);
-            if (spec.behaviour == Behaviour::Dialog) exStyle |= WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+            if (desc.behaviour == Behaviour::Dialog) exStyle |= WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
         } else {
-            style = ChildStyle(spec);
-            if (spec.behaviour == Behaviour::Dialog) exStyle |= WS_EX_CONTROLPARENT;
-            if (spec.behaviour == Behaviour::Edit) exStyle |= WS_EX_CLIENTEDGE;
+            style = ChildStyle(desc);
+            if (desc.behaviour == Behaviour::Dialog) exStyle |= WS_EX_CONTROLPARENT;
+            if (desc.behaviour == Behaviour::Edit) exStyle |= WS_EX_CLIENTEDGE;
         }
-        if (spec.visible) style |= WS_VISIBLE;
+        if (desc.visible) style |= WS_VISIBLE;
         CLIENTCREATESTRUCT mdi{nullptr, 0xFF00};
         void* param = className == u"MDIClient" ? &mdi : nullptr;
         if (className == u"MDIClient") style |= WS_VSCROLL | WS_HSCROLL;
-        hwnd = ::CreateWindowExW(exStyle, Wide(className), Wide(spec.text), style, spec.rect.left, spec.rect.top,
+        hwnd = ::CreateWindowExW(exStyle, Wide(className), Wide(desc.text), style, desc.rect.left, desc.rect.top,
                                  width, height, topLevel ? owner : parent,
-                                 topLevel ? nullptr : reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+                                 topLevel ? nullptr : reinterpret_cast<HMENU>(static_cast<INT_PTR>(desc.id)),
                                  instance_, param);
     }
     if (!hwnd) return kNoWindow;
 
     Record record;
-    record.behaviour = spec.behaviour;
+    record.behaviour = desc.behaviour;
     record.topLevel = topLevel;
-    record.commandTarget = ToHwnd(spec.commandTarget);
+    record.commandTarget = ToHwnd(desc.commandTarget);
     record.original = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Win32Host::Proc)));
     records_[hwnd] = std::move(record);
 
     if (!topLevel) ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    if (spec.behaviour == Behaviour::Combo) {
+    if (desc.behaviour == Behaviour::Combo) {
         ++settingText_;
-        for (const std::u16string& item : spec.items)
+        for (const std::u16string& item : desc.items)
             ::SendMessageW(hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item)));
-        ::SendMessageW(hwnd, CB_SETCURSEL, static_cast<WPARAM>(spec.selection), 0);
-        if (spec.editable && spec.selection < 0 && !spec.text.empty()) ::SetWindowTextW(hwnd, Wide(spec.text));
+        ::SendMessageW(hwnd, CB_SETCURSEL, static_cast<WPARAM>(desc.selection), 0);
+        if (desc.editable && desc.selection < 0 && !desc.text.empty()) ::SetWindowTextW(hwnd, Wide(desc.text));
         --settingText_;
     }
     return FromHwnd(hwnd);
@@ -281,12 +281,12 @@ void CALLBACK Win32Host::TimerProc(HWND, UINT, UINT_PTR id, DWORD) {
     if (callback) callback();
 }
 
-void Win32Host::AttachPage(Hwnd browser, const PageSpec& spec) {
+void Win32Host::AttachPage(Hwnd browser, const PageSpec& desc) {
     Record* r = Find(ToHwnd(browser));
     if (!r || r->behaviour != Behaviour::Browser) return;
-    auto page = page::PageObject::Create(spec.url);
+    auto page = page::PageObject::Create(desc.url);
     if (!page) return;
-    if (!spec.script.empty()) page->LoadScript(spec.script);
+    if (!desc.script.empty()) page->LoadScript(desc.script);
     r->page = page;
     page::AttachPage(ToHwnd(browser), page);
 }

@@ -43,7 +43,7 @@ public:
     static HWND ToHwnd(Hwnd h) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(h)); }
     static Hwnd FromHwnd(HWND h) { return static_cast<Hwnd>(reinterpret_cast<std::uintptr_t>(h)); }
 
-    Hwnd Create(const WindowSpec& spec) override;
+    Hwnd Create(const WindowSpec& desc) override;
     void Destroy(Hwnd window) override;
     bool Exists(Hwnd window) const override;
     void Show(Hwnd window, bool visible) override;

@@ -243,15 +243,15 @@ Hwnd FakeDesktop::Root(Hwnd window) const {
     return w ? w->handle : kNoWindow;
 }
 
-Hwnd FakeDesktop::Create(const WindowSpec& spec) {
+Hwnd FakeDesktop::Create(const WindowSpec& desc) {
     auto w = std::make_unique<Window>();
     const Hwnd handle{nextHandle_};
     nextHandle_ += 0x10;
     w->handle = handle;
-    w->behavior = spec.behavior;
-    w->className = spec.className;
+    w->behavior = desc.behavior;
+    w->className = desc.className;
     if (w->className.empty()) {
-        switch (spec.behavior) {
+        switch (desc.behavior) {
         case Behavior::Edit: w->className = u"Edit"; break;
         case Behavior::Button:
         case Behavior::CheckBox: w->className = u"Button"; break;
@@ -262,44 +262,44 @@ Hwnd FakeDesktop::Create(const WindowSpec& spec) {
         }
     }
     // Edit and combo boxes keep their text to themselves: their caption stays empty.
-    const bool separate = spec.behavior == Behavior::Edit || spec.behavior == Behavior::ComboBox;
-    if (!separate) w->caption = spec.text;
-    w->id = spec.id;
-    w->notify = spec.notify;
-    w->rect = spec.rect;
-    if (w->rect.right <= w->rect.left) w->rect.right = w->rect.left + (IsNull(spec.parent) ? 640 : 100);
-    if (w->rect.bottom <= w->rect.top) w->rect.bottom = w->rect.top + (IsNull(spec.parent) ? 480 : 24);
-    w->frame = spec.frame;
-    w->visible = spec.visible;
-    w->enabled = spec.enabled;
-    w->overlapped = spec.overlapped;
-    w->multiline = spec.multiline;
-    w->readOnly = spec.readOnly;
-    w->editable = spec.editable && spec.behavior == Behavior::ComboBox;
-    w->caretRule = spec.caretRule;
-    w->checked = spec.checked && spec.behavior == Behavior::CheckBox;
-    if (spec.behavior == Behavior::Edit) w->text = spec.text;
-    if (spec.behavior == Behavior::ComboBox) {
-        w->items = spec.items;
-        if (spec.selected >= 0 && static_cast<std::size_t>(spec.selected) < spec.items.size()) {
-            w->selected = spec.selected;
-            w->text = spec.items[static_cast<std::size_t>(spec.selected)];
+    const bool separate = desc.behavior == Behavior::Edit || desc.behavior == Behavior::ComboBox;
+    if (!separate) w->caption = desc.text;
+    w->id = desc.id;
+    w->notify = desc.notify;
+    w->rect = desc.rect;
+    if (w->rect.right <= w->rect.left) w->rect.right = w->rect.left + (IsNull(desc.parent) ? 640 : 100);
+    if (w->rect.bottom <= w->rect.top) w->rect.bottom = w->rect.top + (IsNull(desc.parent) ? 480 : 24);
+    w->frame = desc.frame;
+    w->visible = desc.visible;
+    w->enabled = desc.enabled;
+    w->overlapped = desc.overlapped;
+    w->multiline = desc.multiline;
+    w->readOnly = desc.readOnly;
+    w->editable = desc.editable && desc.behavior == Behavior::ComboBox;
+    w->caretRule = desc.caretRule;
+    w->checked = desc.checked && desc.behavior == Behavior::CheckBox;
+    if (desc.behavior == Behavior::Edit) w->text = desc.text;
+    if (desc.behavior == Behavior::ComboBox) {
+        w->items = desc.items;
+        if (desc.selected >= 0 && static_cast<std::size_t>(desc.selected) < desc.items.size()) {
+            w->selected = desc.selected;
+            w->text = desc.items[static_cast<std::size_t>(desc.selected)];
         }
     }
-    if (!IsNull(spec.parent)) {
-        Window& parent = Require(spec.parent, "Create(parent)");
-        w->parent = spec.parent;
-        w->process = spec.process != 0 ? spec.process : parent.process;
+    if (!IsNull(desc.parent)) {
+        Window& parent = Require(desc.parent, "Create(parent)");
+        w->parent = desc.parent;
+        w->process = desc.process != 0 ? desc.process : parent.process;
         parent.children.push_back(handle);
     } else {
-        if (!IsNull(spec.owner)) {
-            Require(spec.owner, "Create(owner)");
+        if (!IsNull(desc.owner)) {
+            Require(desc.owner, "Create(owner)");
             // An owner is always a top-level window: a child named as owner
             // stands for its top-level ancestor.
-            w->owner = Root(spec.owner);
+            w->owner = Root(desc.owner);
         }
         const Window* owner = Find(w->owner);
-        w->process = spec.process != 0 ? spec.process : (owner ? owner->process : 1);
+        w->process = desc.process != 0 ? desc.process : (owner ? owner->process : 1);
         topLevel_.insert(topLevel_.begin(), handle);
     }
     windows_.emplace(Value(handle), std::move(w));

@@ -255,7 +255,7 @@ public:
 
     // ---- Building the tree (test and substitute code) ----
     // Throws std::invalid_argument for a parent or owner that is not a window.
-    Hwnd Create(const WindowSpec& spec);
+    Hwnd Create(const WindowSpec& desc);
     void Destroy(Hwnd window);
     bool IsWindow(Hwnd window) const;
     // Shows or hides without activation (SW_SHOWNA / SW_HIDE), sending WM_SHOWWINDOW.

@@ -205,16 +205,16 @@ LogiD2Sim::~LogiD2Sim() {
     }
 }
 
-bool LogiD2Sim::Omitted(const WindowSpec& spec) const {
-    const std::u16string cls = spec.className.empty() ? StandardClass(spec.behaviour) : spec.className;
+bool LogiD2Sim::Omitted(const WindowSpec& desc) const {
+    const std::u16string cls = desc.className.empty() ? StandardClass(desc.behaviour) : desc.className;
     for (const std::u16string& o : options_.omit)
-        if (o == spec.text || o == cls) return true;
+        if (o == desc.text || o == cls) return true;
     return false;
 }
 
-Hwnd LogiD2Sim::Make(WindowSpec spec) {
-    if (Omitted(spec)) return kNoWindow;
-    return host_.Create(spec);
+Hwnd LogiD2Sim::Make(WindowSpec desc) {
+    if (Omitted(desc)) return kNoWindow;
+    return host_.Create(desc);
 }
 
 void LogiD2Sim::Listen(Hwnd target, Host::CommandHandler handler) {
@@ -351,21 +351,21 @@ void LogiD2Sim::BuildEntryControls(EntryState& e, bool modify) {
             x = 10;
             y = rowBottom + 8;
         }
-        WindowSpec spec;
-        spec.behaviour = def.behaviour;
-        spec.text = def.text;
-        spec.id = def.id;
-        spec.parent = e.window;
-        spec.rect = {x, y, x + def.width, y + height};
-        spec.readOnly = def.readOnly;
-        if (def.id == kIdRegister && modify) spec.text = kModifyText;
-        if (def.id == kIdCancel && options_.altCancel) spec.text = kAltCancelText;
+        WindowSpec desc;
+        desc.behaviour = def.behaviour;
+        desc.text = def.text;
+        desc.id = def.id;
+        desc.parent = e.window;
+        desc.rect = {x, y, x + def.width, y + height};
+        desc.readOnly = def.readOnly;
+        if (def.id == kIdRegister && modify) desc.text = kModifyText;
+        if (def.id == kIdCancel && options_.altCancel) desc.text = kAltCancelText;
         if (def.behaviour == Behaviour::Combo) {
-            spec.items = kPayItems;
-            spec.selection = 0;
-            spec.rect.bottom = y + 160;  // with its drop-down list
+            desc.items = kPayItems;
+            desc.selection = 0;
+            desc.rect.bottom = y + 160;  // with its drop-down list
         }
-        const Hwnd h = Make(spec);
+        const Hwnd h = Make(desc);
         if (def.slot) e.controls.*def.slot = h;
         if (def.id == kIdVia1) e.controls.via[0] = h;
         if (def.id == kIdVia2) e.controls.via[1] = h;
@@ -844,18 +844,18 @@ void LogiD2Sim::UpdateMapUrl(EntryState& e) {
 
 Hwnd LogiD2Sim::Box(Hwnd owner, const std::u16string& title, const std::u16string& text,
                     std::vector<MessageBoxButton> buttons, std::function<void(int)> onAnswer) {
-    MessageBoxSpec spec;
-    spec.title = title;
-    spec.text = text;
-    spec.buttons = std::move(buttons);
-    spec.owner = owner;
+    MessageBoxSpec desc;
+    desc.title = title;
+    desc.text = text;
+    desc.buttons = std::move(buttons);
+    desc.owner = owner;
     const Rect r = host_.ScreenRect(owner);
-    spec.position = {r.left + 120, r.top + 120};
+    desc.position = {r.left + 120, r.top + 120};
     WindowSpec asWindow;
     asWindow.behaviour = Behaviour::Dialog;
     asWindow.text = title;
     if (Omitted(asWindow)) return kNoWindow;  // a box left out by its title
-    return ShowMessageBox(host_, spec, std::move(onAnswer));
+    return ShowMessageBox(host_, desc, std::move(onAnswer));
 }
 
 void LogiD2Sim::OrdersChanged() {

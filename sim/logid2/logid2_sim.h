@@ -136,8 +136,8 @@ public:
 private:
     struct EntryState;
 
-    Hwnd Make(WindowSpec spec);
-    bool Omitted(const WindowSpec& spec) const;
+    Hwnd Make(WindowSpec desc);
+    bool Omitted(const WindowSpec& desc) const;
     void Listen(Hwnd target, Host::CommandHandler handler);
     Hwnd CreateEntryWindow(const StoredOrder* order, int orderIndex);
     void BuildEntryControls(EntryState& e, bool modify);

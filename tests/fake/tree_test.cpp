@@ -229,7 +229,7 @@ TEST_F(TreeTest, GetParentGivesTheOwnerOfPopupsOnly) {
 // combo boxes never set: neither their creation text nor WM_SETTEXT reaches it.
 struct CaptionCase {
     const char* name;
-    WindowSpec spec;
+    WindowSpec desc;
     std::u16string shown;    // WM_GETTEXT as made
     std::u16string caption;  // GetWindowText as made
     std::intptr_t setResult; // WM_SETTEXT "new"
@@ -245,13 +245,13 @@ TEST_P(Captions, FollowTheControlsOwnText) {
     const CaptionCase& c = GetParam();
     FakeDesktop d;
     const Hwnd main = d.Create({.className = u"Main"});
-    WindowSpec spec = c.spec;
-    spec.parent = main;
-    const Hwnd h = d.Create(spec);
+    WindowSpec desc = c.desc;
+    desc.parent = main;
+    const Hwnd h = d.Create(desc);
     EXPECT_EQ(d.SendGetText(h, 256), c.shown);
     EXPECT_EQ(d.Send(h, m::WM_GETTEXTLENGTH, 0, 0), static_cast<std::intptr_t>(c.shown.size()));
     EXPECT_EQ(d.GetWindowText(h, 255), c.caption);
-    EXPECT_EQ(d.FindWindowEx(main, kNoWindow, nullptr, spec.text.c_str()), c.caption.empty() ? kNoWindow : h);
+    EXPECT_EQ(d.FindWindowEx(main, kNoWindow, nullptr, desc.text.c_str()), c.caption.empty() ? kNoWindow : h);
     EXPECT_EQ(d.SendSetText(h, u"new"), c.setResult);
     EXPECT_EQ(d.SendGetText(h, 256), c.shownAfter);
     EXPECT_EQ(d.GetWindowText(h, 255), c.captionAfter);

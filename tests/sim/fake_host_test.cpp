@@ -187,12 +187,12 @@ TEST_F(FakeHostTest, TimersFireOnTheVirtualClockAndCanBeCancelled) {
 TEST_F(FakeHostTest, MessageBoxAnswersOnceWithTheButtonPressed) {
     const Hwnd main = TopLevel(u"Main", u"");
     std::vector<int> answers;
-    MessageBoxSpec spec;
-    spec.title = u"확인";
-    spec.text = u"저장할까요?";
-    spec.buttons = {{u"예(&Y)", kIdYes}, {u"아니오(&N)", kIdNo}};
-    spec.owner = main;
-    const Hwnd box = ShowMessageBox(host_, spec, [&](int id) { answers.push_back(id); });
+    MessageBoxSpec desc;
+    desc.title = u"확인";
+    desc.text = u"저장할까요?";
+    desc.buttons = {{u"예(&Y)", kIdYes}, {u"아니오(&N)", kIdNo}};
+    desc.owner = main;
+    const Hwnd box = ShowMessageBox(host_, desc, [&](int id) { answers.push_back(id); });
     EXPECT_EQ(d_.FindWindowEx(kNoWindow, kNoWindow, u"#32770", u"확인"), box);
     const Hwnd icon = d_.FindWindowEx(box, kNoWindow, u"Static", nullptr);
     const Hwnd text = d_.FindWindowEx(box, icon, u"Static", nullptr);
@@ -206,8 +206,8 @@ TEST_F(FakeHostTest, MessageBoxAnswersOnceWithTheButtonPressed) {
     EXPECT_FALSE(d_.IsWindow(box));
 
     // Closing a box answers its cancel id.
-    spec.cancelId = kIdNo;
-    const Hwnd second = ShowMessageBox(host_, spec, [&](int id) { answers.push_back(id * 10); });
+    desc.cancelId = kIdNo;
+    const Hwnd second = ShowMessageBox(host_, desc, [&](int id) { answers.push_back(id * 10); });
     d_.Send(second, msg::WM_SYSCOMMAND, msg::SC_CLOSE, 0);
     EXPECT_EQ(answers, (std::vector<int>{kIdNo, kIdNo * 10}));
 }
