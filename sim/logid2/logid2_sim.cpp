@@ -217,6 +217,16 @@ Hwnd LogiD2Sim::Make(WindowSpec desc) {
     return host_.Create(desc);
 }
 
+Hwnd LogiD2Sim::MakeControl(Behaviour behaviour, std::u16string text, int id, Hwnd parent, Rect rect) {
+    WindowSpec desc;
+    desc.behaviour = behaviour;
+    desc.text = std::move(text);
+    desc.id = id;
+    desc.parent = parent;
+    desc.rect = rect;
+    return Make(std::move(desc));
+}
+
 void LogiD2Sim::Listen(Hwnd target, Host::CommandHandler handler) {
     if (IsNull(target)) return;
     host_.OnCommand(target, [this, handler = std::move(handler)](int id, int code, Hwnd control) {
@@ -278,13 +288,7 @@ bool LogiD2Sim::Start() {
     mainList_ = Make(list);
     if (IsNull(mainList_)) return true;
 
-    WindowSpec reception;
-    reception.behaviour = Behaviour::Button;
-    reception.text = u"접  수(&N)";
-    reception.id = kIdReception;
-    reception.parent = mainList_;
-    reception.rect = {10, 10, 120, 40};
-    reception_ = Make(reception);
+    reception_ = MakeControl(Behaviour::Button, u"접  수(&N)", kIdReception, mainList_, {10, 10, 120, 40});
 
     Listen(mainList_, [this](int id, int code, Hwnd) {
         if (id != kIdReception || code != 0) return;
@@ -613,26 +617,9 @@ void LogiD2Sim::ShowPlacePopup(Hwnd window) {
     if (IsNull(popup)) return;
     e->placePopup = popup;
 
-    WindowSpec label;
-    label.behaviour = Behaviour::Label;
-    label.text = searched;
-    label.parent = popup;
-    label.rect = {8, 8, 292, 60};
-    Make(label);
-    WindowSpec map;
-    map.behaviour = Behaviour::Button;
-    map.text = u"지도";
-    map.id = kIdPopupMap;
-    map.parent = popup;
-    map.rect = {100, 70, 190, 96};
-    Make(map);
-    WindowSpec close;
-    close.behaviour = Behaviour::Button;
-    close.text = u"닫기";
-    close.id = kIdPopupClose;
-    close.parent = popup;
-    close.rect = {196, 70, 286, 96};
-    Make(close);
+    MakeControl(Behaviour::Label, searched, 0, popup, {8, 8, 292, 60});
+    MakeControl(Behaviour::Button, u"지도", kIdPopupMap, popup, {100, 70, 190, 96});
+    MakeControl(Behaviour::Button, u"닫기", kIdPopupClose, popup, {196, 70, 286, 96});
 
     Listen(popup, [this, window, popup](int id, int code, Hwnd) {
         if (code != msg::BN_CLICKED) return;
@@ -771,25 +758,9 @@ void LogiD2Sim::OpenMap(Hwnd window) {
     if (IsNull(dialog)) return;
     e->mapDialog = dialog;
 
-    WindowSpec setOrigin;
-    setOrigin.behaviour = Behaviour::Button;
-    setOrigin.text = u"출발지를 현위치로";
-    setOrigin.id = kIdSetOrigin;
-    setOrigin.parent = dialog;
-    setOrigin.rect = {10, 8, 170, 34};
-    Make(setOrigin);
-    WindowSpec setDestination = setOrigin;
-    setDestination.text = u"도착지를 현위치로";
-    setDestination.id = kIdSetDestination;
-    setDestination.rect = {180, 8, 340, 34};
-    Make(setDestination);
-
-    WindowSpec browser;
-    browser.behaviour = Behaviour::Browser;
-    browser.id = kIdBrowser;
-    browser.parent = dialog;
-    browser.rect = {10, 42, 640, 520};
-    e->mapBrowser = Make(browser);
+    MakeControl(Behaviour::Button, u"출발지를 현위치로", kIdSetOrigin, dialog, {10, 8, 170, 34});
+    MakeControl(Behaviour::Button, u"도착지를 현위치로", kIdSetDestination, dialog, {180, 8, 340, 34});
+    e->mapBrowser = MakeControl(Behaviour::Browser, u"", kIdBrowser, dialog, {10, 42, 640, 520});
     if (!IsNull(e->mapBrowser)) {
         const GeoPoint centre = e->points.origin      ? *e->points.origin
                                 : e->points.destination ? *e->points.destination

@@ -137,6 +137,8 @@ private:
     struct EntryState;
 
     Hwnd Make(WindowSpec desc);
+    // A child control: behaviour, text, id and place are all most windows need.
+    Hwnd MakeControl(Behaviour behaviour, std::u16string text, int id, Hwnd parent, Rect rect);
     bool Omitted(const WindowSpec& desc) const;
     void Listen(Hwnd target, Host::CommandHandler handler);
     Hwnd CreateEntryWindow(const StoredOrder* order, int orderIndex);
