@@ -3,13 +3,10 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "app/utf.h"
 #include "tests/e2e/e2e_support.h"
 #include "tools/quillmere-call/robot_process.h"
 
@@ -72,22 +69,14 @@ protected:
 
     json Orders() {
         Command(kWriteOrders);
-        std::ifstream in(Utf16ToUtf8(std::u16string(ordersFile_.begin(), ordersFile_.end())), std::ios::binary);
-        if (!in) {
-            // The substitute writes the file through its Windows path; read it the same way.
-            HANDLE f = ::CreateFileW(ordersFile_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                     OPEN_EXISTING, 0, nullptr);
-            if (f == INVALID_HANDLE_VALUE) return json::array();
-            std::string text;
-            char buffer[8192];
-            DWORD got = 0;
-            while (::ReadFile(f, buffer, sizeof buffer, &got, nullptr) && got) text.append(buffer, got);
-            ::CloseHandle(f);
-            return json::parse(text)["orders"];
-        }
-        std::stringstream text;
-        text << in.rdbuf();
-        return json::parse(text.str())["orders"];
+        win32::UniqueHandle file(::CreateFileW(ordersFile_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                               nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!file) return json::array();
+        std::string text;
+        char buffer[8192];
+        DWORD got = 0;
+        while (::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got) text.append(buffer, got);
+        return json::parse(text)["orders"];
     }
 
     // Entry windows of the substitute: windows owned by its main window that
