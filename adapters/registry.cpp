@@ -1,8 +1,8 @@
 // The adapters this build serves. Adding a dispatch program means one line here.
-#include <memory>
+#include "adapters/registry.h"
 
 #include "adapters/logid2/logid2.h"
-#include "app/dispatch.h"
+#include "app/result_codes.h"
 
 namespace qm {
 namespace {
@@ -13,7 +13,7 @@ std::unique_ptr<CCallPort> Make(Desktop& desktop, const DelayProfile& profile) {
 }
 
 constexpr AdapterEntry kAdapters[] = {
-    {1, "LogiD2", &Make<CCallPortLogiD2>},
+    {adapter::kLogiD2, "LogiD2", &Make<CCallPortLogiD2>},
 };
 
 }  // namespace

@@ -6,22 +6,10 @@
 
 #include "app/delay_profile.h"
 #include "app/request_block.h"
-#include "callport/call_port.h"
+#include "adapters/registry.h"
 #include "platform/desktop.h"
 
 namespace qm {
-
-using AdapterFactory = std::unique_ptr<CCallPort> (*)(Desktop&, const DelayProfile&);
-
-struct AdapterEntry {
-    int adapterKind;      // the OrderRecord's adapterKind that selects it
-    const char* name;     // the dispatch program's name, for people
-    AdapterFactory make;
-};
-
-// The adapters this build serves (adapters/registry.cpp): the one place where an
-// adapter is added.
-std::span<const AdapterEntry> RegisteredAdapters();
 
 // Serves the request held in copy (the robot's private copy of the block) with one
 // of adapters (the registered ones unless a test gives its own): chooses

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "app/result_codes.h"
+#include "callport/wait.h"
 #include "platform/messages.h"
 
 namespace qm {
@@ -106,15 +108,10 @@ void PostCommandAndMouseClick(Desktop& desktop, Hwnd parent, Hwnd control) {
 
 bool CCallPort::WaitMainWindow() {
     if (!IsNull(mainWnd)) return true;
-    for (int attempt = 1; attempt <= 10; ++attempt) {
-        const Hwnd h = FindMainWindow();
-        if (!IsNull(h)) {
-            mainWnd = h;
-            return true;
-        }
-        if (attempt < 10) desktop.Sleep(100);
-    }
-    return false;
+    return Tries(desktop, 10, 100, [&] {
+        mainWnd = FindMainWindow();
+        return !IsNull(mainWnd);
+    });
 }
 
 void CCallPort::TypeText(Hwnd control, std::u16string text) { TypeTextAfterClick(control, text, std::nullopt); }
@@ -160,10 +157,10 @@ void CCallPort::EnterText(Hwnd edit, std::u16string text, bool click, bool appen
 }
 
 int CCallPort::BringMainWindowForward() {
-    if (!WaitMainWindow()) return 4;
+    if (!WaitMainWindow()) return result::kMainWindowNotFound;
     desktop.SetForegroundWindow(mainWnd);
     desktop.SetActiveWindow(mainWnd);
-    return 0;
+    return result::kSuccess;
 }
 
 }  // namespace qm

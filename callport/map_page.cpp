@@ -3,7 +3,9 @@
 #include <string>
 
 #include "callport/call_port.h"
+#include "app/result_codes.h"
 #include "callport/text.h"
+#include "callport/wait.h"
 #include "platform/messages.h"
 
 namespace qm {
@@ -35,11 +37,11 @@ bool IsDelimiter(char16_t c) {
 // The page window's eval, ready to call: 0, or 47 / 48.
 int FindEval(PageWindow& window, std::shared_ptr<PageEval>& eval, std::int32_t& id) {
     eval = window.QueryEval();
-    if (!eval) return 47;
+    if (!eval) return result::kNoDispatchEx;
     const std::optional<std::int32_t> found = eval->GetDispId(u"eval");
-    if (!found) return 48;
+    if (!found) return result::kScriptFailed;
     id = *found;
-    return 0;
+    return result::kSuccess;
 }
 
 }  // namespace
@@ -54,25 +56,25 @@ int CCallPort::GetMapDocument(Module oleacc, Hwnd mapDialog, Hwnd browserWindow,
             desktop.SendTimeout(browserWindow, getObject, 0, 0, msg::SMTO_ABORTIFHUNG, 3000).value_or(0);
         if (!desktop.HasObjectFromLresult(oleacc)) {
             document.reset();
-            return 94;
+            return result::kNoObjectFromLresult;
         }
         const std::shared_ptr<PageRootDocument> root = desktop.ObjectFromLresult(oleacc, lresult);
         if (!root) {
             document.reset();
-            return 43;
+            return result::kNoDocument;
         }
         const std::shared_ptr<PageWindow> window = root->GetScriptWindow();
         if (!window) {
             document.reset();
-            return 44;
+            return result::kNoScriptObject;
         }
         std::shared_ptr<PageDocument> found = window->GetDocument();
         if (!found) {
             document.reset();
-            return 45;
+            return result::kNoWindowDocument;
         }
         document = std::move(found);
-        return 0;
+        return result::kSuccess;
     }
 
     // The accessibility path: the object at a point inside the browser, shown
@@ -82,54 +84,49 @@ int CCallPort::GetMapDocument(Module oleacc, Hwnd mapDialog, Hwnd browserWindow,
     if (!info) {
         // No browser window, so no point to test: nothing to wait for.
         document.reset();
-        return 40;
+        return result::kAccessibleObjectNotFound;
     }
     const Point point{info->client.left + 10, info->client.top + 10};
-    std::shared_ptr<PageAccessible> accessible = desktop.AccessibleObjectFromPoint(point);
-    for (std::int32_t elapsed = 0; !accessible && elapsed < profile->accessibleWait; elapsed += 100) {
-        desktop.Sleep(100);
-        accessible = desktop.AccessibleObjectFromPoint(point);
-    }
+    std::shared_ptr<PageAccessible> accessible;
+    auto probeAccessible = [&] { return (accessible = desktop.AccessibleObjectFromPoint(point)) != nullptr; };
+    if (!probeAccessible()) SleepThenProbe(desktop, profile->accessibleWait, probeAccessible);
     if (!accessible) {
         document.reset();
-        return 40;  // the dialog stays shown
+        return result::kAccessibleObjectNotFound;  // the dialog stays shown
     }
     desktop.ShowWindow(mapDialog, msg::SW_HIDE);
     const std::shared_ptr<PageServiceProvider> provider = accessible->QueryServiceProvider();
     if (!provider) {
         document.reset();
-        return 41;
+        return result::kNoServiceProvider;
     }
     // 30 tries in all, 100 ms apart.
-    std::shared_ptr<PageElement> element = provider->QueryHtmlElement();
-    for (int tries = 1; !element && tries < 30; ++tries) {
-        desktop.Sleep(100);
-        element = provider->QueryHtmlElement();
-    }
+    std::shared_ptr<PageElement> element;
+    Tries(desktop, 30, 100, [&] { return (element = provider->QueryHtmlElement()) != nullptr; });
     if (!element) {
         document.reset();
-        return 42;
+        return result::kNoHtmlElement;
     }
     std::shared_ptr<PageDocument> found = element->GetDocument();
     if (!found) {
         document.reset();
-        return 43;
+        return result::kNoDocument;
     }
     if (found != document) document = std::move(found);
-    return 0;
+    return result::kSuccess;
 }
 
 int CCallPort::RunPositionScript(PageDocument& document, const char16_t* readScript, PlaceRecord& place,
                                  PositionPieces pieces) {
     const std::shared_ptr<PageWindow> window = document.GetParentWindow();
-    if (!window) return 46;
+    if (!window) return result::kNoParentWindow;
     // The read script is a format without arguments ("%%" is a percent sign); a
     // script the formatter refuses is never run.
     const std::optional<std::u16string_view> format = ScriptText(readScript);
-    if (!format) return 48;
+    if (!format) return result::kScriptFailed;
     const std::optional<std::u16string> script =
         FormatScript(*format, ScriptArguments::None, ScriptInputs{}, kReadScriptUnits);
-    if (!script) return 48;
+    if (!script) return result::kScriptFailed;
     std::shared_ptr<PageEval> eval;
     std::int32_t id = 0;
     if (const int code = FindEval(*window, eval, id)) return code;
@@ -137,7 +134,7 @@ int CCallPort::RunPositionScript(PageDocument& document, const char16_t* readScr
     const ScriptValue value = eval->Invoke(id, *script);
     const std::u16string text = Trim(value.text.value_or(std::u16string{}));
     // Empty, or too long for the answer's buffer: not a position.
-    if (text.empty() || text.size() + 1 > kPositionTextUnits) return 48;
+    if (text.empty() || text.size() + 1 > kPositionTextUnits) return result::kScriptFailed;
 
     std::u16string piece[2];
     int count = 0;
@@ -151,13 +148,13 @@ int CCallPort::RunPositionScript(PageDocument& document, const char16_t* readScr
         if (count < 2) {
             // A number that does not fit its buffer would be read cut short,
             // which is a different number: refused instead.
-            if (end - i + 1 > kPieceUnits) return 48;
+            if (end - i + 1 > kPieceUnits) return result::kScriptFailed;
             piece[count] = text.substr(i, end - i);
         }
         ++count;
         i = end;
     }
-    if (count != 2) return 48;
+    if (count != 2) return result::kScriptFailed;
     if (pieces == PositionPieces::AfterColon) {
         for (std::u16string& p : piece) {
             const int colon = Find(p, u':');
@@ -166,17 +163,17 @@ int CCallPort::RunPositionScript(PageDocument& document, const char16_t* readScr
     }
     place.x = LeadingDouble(piece[0]);
     place.y = LeadingDouble(piece[1]);
-    return 0;
+    return result::kSuccess;
 }
 
 int CCallPort::RunPlacementScript(PageDocument& document, const char16_t* pointScript, std::size_t bufferUnits,
                                   ScriptArguments expected, const ScriptInputs& inputs) {
     const std::shared_ptr<PageWindow> window = document.GetParentWindow();
-    if (!window) return 46;
+    if (!window) return result::kNoParentWindow;
     const std::optional<std::u16string_view> format = ScriptText(pointScript);
-    if (!format) return 63;
+    if (!format) return result::kPlacementFailed;
     const std::optional<std::u16string> script = FormatScript(*format, expected, inputs, bufferUnits);
-    if (!script) return 63;
+    if (!script) return result::kPlacementFailed;
     std::shared_ptr<PageEval> eval;
     std::int32_t id = 0;
     if (const int code = FindEval(*window, eval, id)) return code;

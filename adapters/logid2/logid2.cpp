@@ -5,13 +5,82 @@
 #include <utility>
 #include <vector>
 
-#include "adapters/logid2/logi_windows.h"
+#include "adapters/logi/logi_windows.h"
 #include "app/result_codes.h"
+#include "callport/wait.h"
+#include "callport/windows.h"
 #include "platform/messages.h"
 
 namespace qm {
 
 using namespace logi;
+namespace code = result::logid2;
+
+namespace {
+
+using C = CCallPortLogiD2::Controls;
+using Row = ControlRow<C>;
+constexpr AnchorSearch kDirect = AnchorSearch::DirectChild;
+
+constexpr ChainLink kReceptionChain[] = {
+    {u"MDI client", {AnchorSearch::Descendant, kIsMdiClient}, code::kMdiClientNotFound},
+    {u"reception view", {AnchorSearch::Descendant, kIsReceptionView}, code::kReceptionViewNotFound},
+    {u"main list", {AnchorSearch::Descendant, kIsMainListDialog}, code::kMainListNotFound},
+    {u"reception button", {AnchorSearch::Descendant, kIsReceptionButton}, code::kReceptionButtonNotFound},
+};
+
+constexpr AnchorSpec kCancelAnchor{kDirect, {u"Button", {u"취소", u"취   소(&X)"}}};
+
+// The entry window, as LogiD2 lays it out: its direct children in z-order, each
+// box counted from the label or button it follows.
+constexpr Row kControlMap[] = {
+    {u"cancel button", kCancelAnchor, code::kCancelButtonNotFound,
+     {{Field(u"cancel button", SlotOf<&C::cancelButton>)}}},
+    {u"telephone box (first child)", {AnchorSearch::FirstChild, {}}, 0,
+     {{Field(u"telephone box", SlotOf<&C::phoneEdit>),
+       Field(u"origin box", SlotOf<&C::originEdit>, {Next(1)}),
+       Field(u"destination box", SlotOf<&C::destEdit>, {Next(2)}),
+       Field(u"fare box", SlotOf<&C::fareEdit>, {Next(3)}),
+       Field(u"driver memo box", SlotOf<&C::driverMemoEdit>, {Next(4)})}}},
+    {u"label 현금", {kDirect, {u"Static", {u"현금"}}}, code::kCashLabelNotFound,
+     {{Field(u"cash box", SlotOf<&C::cashEdit>, {Next(1)})}}},
+    {u"label 후불", {kDirect, {u"Static", {u"후불"}}}, code::kPostpaidLabelNotFound,
+     {{Field(u"postpaid box", SlotOf<&C::postpaidEdit>, {Next(1)}),
+       Field(u"mileage box", SlotOf<&C::mileageEdit>, {Next(2)})}}},
+    {u"label 카드", {kDirect, {u"Static", {u"카드"}}}, code::kCardLabelNotFound,
+     {{Field(u"card box", SlotOf<&C::cardEdit>, {Next(1)})}}},
+    {u"button 업체지원", {kDirect, {u"Button", {u"업체지원"}}}, code::kCompanySupportButtonNotFound,
+     {{Field(u"second memo box", SlotOf<&C::memo2Edit>, {Next(5), Child()})}}},
+    {u"button 마일리지", {kDirect, {u"Button", {u"마일리지"}}}, code::kMileageButtonNotFound,
+     {{Field(u"branch box", SlotOf<&C::branchEdit>, {Next(1)}),
+       Field(u"branch display", SlotOf<&C::branchDisplay>, {Next(5)})}}},
+    {u"button 대기후복사", {kDirect, {u"Button", {u"대기후복사"}}}, code::kCopyAfterHoldButtonNotFound,
+     {{Field(u"customer display", SlotOf<&C::phoneDisplay>, {Next(1)}),
+       Field(u"second telephone box", SlotOf<&C::phone2Edit>, {Next(4)})}}},
+    {u"check button 탁송 (in a child dialog)", {AnchorSearch::InChildDialog, {u"Button", {u"탁송"}}},
+     code::kConsignmentButtonNotFound,
+     {{Field(u"consignment check", SlotOf<&C::consignButton>)}}},
+    {u"button 문의", {kDirect, {u"Button", {u"문의"}}}, code::kInquiryAnchorNotFound,
+     {{Field(u"payment combo", SlotOf<&C::payCombo>, {Next(4)})}}},
+    {u"label 경유", {kDirect, {u"Static", {u"경유"}}}, code::kViaLabelNotFound,
+     {{Field(u"origin map button", SlotOf<&C::originMapButton>, {Next(1)}),
+       Field(u"destination map button", SlotOf<&C::destMapButton>, {Next(2)})}}},
+    {u"hold button", {AnchorSearch::Descendant, kIsEntryHoldButton}, code::kHoldButtonNotFound,
+     {{Field(u"hold button", SlotOf<&C::holdButton>)}}},
+    {u"inquiry button", {AnchorSearch::Descendant, kIsEntryInquiryButton}, code::kInquiryButtonNotFound,
+     {{Field(u"inquiry button", SlotOf<&C::inquiryButton>)}}},
+    {u"button 적정", {kDirect, {u"Button", {u"적정"}}}, code::kAppropriateButtonNotFound,
+     {{Field(u"via box 3", ElementOf<&C::viaEdit, 2>, {Prev(3)}),
+       Field(u"via box 2", ElementOf<&C::viaEdit, 1>, {Prev(6)}),
+       Field(u"via box 1", ElementOf<&C::viaEdit, 0>, {Prev(9)})}}},
+    {u"button 경", {kDirect, {u"Button", {u"경"}}}, code::kAddViaButtonNotFound,
+     {{Field(u"add-via button", SlotOf<&C::addViaButton>)}}},
+};
+
+}  // namespace
+
+std::span<const ChainLink> CCallPortLogiD2::ReceptionChain() { return kReceptionChain; }
+std::span<const ControlRow<C>> CCallPortLogiD2::ControlMap() { return kControlMap; }
 
 Hwnd CCallPortLogiD2::FindMainWindow() { return desktop.FindWindow(u"SmartD2-", nullptr); }
 
@@ -21,21 +90,12 @@ CLogiMapDialog CCallPortLogiD2::MapDialog() {
 }
 
 int CCallPortLogiD2::OpenNewEntryWindow() {
-    if (!WaitMainWindow()) return 4;
-    desktop.SetForegroundWindow(mainWnd);
-    desktop.SetActiveWindow(mainWnd);
-
-    const Hwnd mdiClient = FindDescendant(desktop, mainWnd, kIsMdiClient);
-    if (IsNull(mdiClient)) return 5;
-    const Hwnd view = FindDescendant(desktop, mdiClient, kIsReceptionView);
-    if (IsNull(view)) return 7;
-    const Hwnd mainList = FindDescendant(desktop, view, kIsMainListDialog);
-    if (IsNull(mainList)) return 8;
-    const Hwnd receptionButton = FindDescendant(desktop, mainList, kIsReceptionButton);
-    if (IsNull(receptionButton)) return 10;
+    if (int code = BringMainWindowForward(); code != result::kSuccess) return code;
+    Hwnd receptionButton{};
+    if (int code = ResolveChain(desktop, mainWnd, kReceptionChain, receptionButton); code != result::kSuccess)
+        return code;
 
     const std::optional<Point> savedCursor = desktop.GetCursorPos();
-    bool accepted = false;
     // A popup is a fresh entry window when it shows "등   록(&R)" and its first
     // child, the telephone box, is empty.
     auto acceptFresh = [&](Hwnd popup) {
@@ -48,30 +108,27 @@ int CCallPortLogiD2::OpenNewEntryWindow() {
         c_.entryWindow = popup;
         c_.registerButton = registerButton;
         c_.phoneEdit = phoneBox;
-        accepted = true;
         return false;
     };
-    for (int attempt = 0; attempt < 3 && !accepted && !Hung(); ++attempt) {
+    const bool accepted = Tries(desktop, 3, 0, [&] {
         SendClick(desktop, receptionButton, true);
-        for (std::int32_t t = 0; t < profile->windowWait && !accepted && !Hung(); t += 100) {
-            desktop.Sleep(100);
+        return SleepThenProbe(desktop, profile->windowWait, [&] {
             WalkPopups(desktop, mainWnd, acceptFresh);
-        }
-    }
+            return !IsNull(c_.entryWindow);
+        });
+    });
     if (savedCursor) desktop.SetCursorPos(*savedCursor);
     if (Hung()) return result::kNotResponding;
-    return accepted ? 0 : 95;
+    return accepted ? result::kSuccess : result::kNoFreshEntryWindow;
 }
 
 int CCallPortLogiD2::FindOpenEntryWindow() {
-    if (!WaitMainWindow()) return 4;
-    desktop.SetForegroundWindow(mainWnd);
-    desktop.SetActiveWindow(mainWnd);
+    if (int code = BringMainWindowForward(); code != result::kSuccess) return code;
     c_ = {};
 
     // An entry window holds an order when the customer display (the window after
     // "대기후복사") shows the looked-up telephone.
-    const bool found = PollEvery100(desktop, profile->windowWait, [&] {
+    const bool found = SleepThenProbe(desktop, profile->windowWait, [&] {
         bool accepted = false;
         WalkPopups(desktop, mainWnd, [&](Hwnd popup) {
             const Hwnd registerButton = FindDescendant(desktop, popup, kIsEntryRegisterOrModifyButton);
@@ -89,74 +146,12 @@ int CCallPortLogiD2::FindOpenEntryWindow() {
         return accepted;
     });
     if (Hung()) return result::kNotResponding;
-    return found ? 0 : 11;
+    return found ? result::kSuccess : result::kOrderWindowNotFound;
 }
 
 int CCallPortLogiD2::FindControls() {
-    const Hwnd entry = c_.entryWindow;
-    if (IsNull(entry)) return 11;
-
-    Hwnd anchor = DirectChild(desktop, entry, u"Button", u"취소");
-    if (IsNull(anchor)) anchor = DirectChild(desktop, entry, u"Button", u"취   소(&X)");
-    if (IsNull(anchor)) return 29;
-    c_.cancelButton = anchor;
-    c_.originEdit = After(desktop, c_.phoneEdit, 1);
-    c_.destEdit = After(desktop, c_.phoneEdit, 2);
-    c_.fareEdit = After(desktop, c_.phoneEdit, 3);
-    c_.driverMemoEdit = After(desktop, c_.phoneEdit, 4);
-
-    if (IsNull(anchor = DirectChild(desktop, entry, u"Static", u"현금"))) return 19;
-    c_.cashEdit = After(desktop, anchor, 1);
-
-    if (IsNull(anchor = DirectChild(desktop, entry, u"Static", u"후불"))) return 20;
-    c_.postpaidEdit = After(desktop, anchor, 1);
-    c_.mileageEdit = After(desktop, anchor, 2);
-
-    if (IsNull(anchor = DirectChild(desktop, entry, u"Static", u"카드"))) return 21;
-    c_.cardEdit = After(desktop, anchor, 1);
-
-    if (IsNull(anchor = DirectChild(desktop, entry, u"Button", u"업체지원"))) return 26;
-    c_.memo2Edit = FirstChild(desktop, After(desktop, anchor, 5));
-
-    if (IsNull(anchor = DirectChild(desktop, entry, u"Button", u"마일리지"))) return 13;
-    c_.branchEdit = After(desktop, anchor, 1);
-    c_.branchDisplay = After(desktop, anchor, 5);
-
-    if (IsNull(anchor = DirectChild(desktop, entry, u"Button", u"대기후복사"))) return 16;
-    c_.phoneDisplay = After(desktop, anchor, 1);
-    c_.phone2Edit = After(desktop, anchor, 4);
-
-    // The consignment check box sits in a child dialog of the entry window.
-    Hwnd dialog{};
-    for (std::size_t steps = 0; steps < kMaxWalkSteps; ++steps) {
-        const Hwnd next = desktop.FindWindowEx(entry, dialog, u"#32770", nullptr);
-        if (IsNull(next) || next == dialog) break;
-        dialog = next;
-        const Hwnd consign = DirectChild(desktop, dialog, u"Button", u"탁송");
-        if (!IsNull(consign)) {
-            c_.consignButton = consign;
-            break;
-        }
-    }
-    if (IsNull(c_.consignButton)) return 23;
-
-    if (IsNull(anchor = DirectChild(desktop, entry, u"Button", u"문의"))) return 27;
-    c_.payCombo = After(desktop, anchor, 4);
-
-    if (IsNull(anchor = DirectChild(desktop, entry, u"Static", u"경유"))) return 31;
-    c_.originMapButton = After(desktop, anchor, 1);
-    c_.destMapButton = After(desktop, anchor, 2);
-
-    if (IsNull(c_.holdButton = FindDescendant(desktop, entry, kIsEntryHoldButton))) return 92;
-    if (IsNull(c_.inquiryButton = FindDescendant(desktop, entry, kIsEntryInquiryButton))) return 93;
-
-    if (IsNull(anchor = DirectChild(desktop, entry, u"Button", u"적정"))) return 50;
-    c_.viaEdit[2] = Before(desktop, anchor, 3);
-    c_.viaEdit[1] = Before(desktop, anchor, 6);
-    c_.viaEdit[0] = Before(desktop, anchor, 9);
-
-    if (IsNull(c_.addViaButton = DirectChild(desktop, entry, u"Button", u"경"))) return 53;
-    return 0;
+    if (IsNull(c_.entryWindow)) return result::kOrderWindowNotFound;
+    return ResolveControls<C>(desktop, c_.entryWindow, kControlMap, c_);
 }
 
 void CCallPortLogiD2::AbandonEntryWindow(bool confirm, Hwnd window, Hwnd cancel) {
@@ -178,8 +173,7 @@ void CCallPortLogiD2::CloseEntryWindows(Hwnd main) {
     std::vector<std::pair<Hwnd, Hwnd>> entries;
     for (Hwnd popup : CollectPopups(desktop, main)) {
         if (IsNull(FindDescendant(desktop, popup, kIsEntryRegisterButton))) continue;
-        Hwnd cancel = DirectChild(desktop, popup, u"Button", u"취소");
-        if (IsNull(cancel)) cancel = DirectChild(desktop, popup, u"Button", u"취   소(&X)");
+        const Hwnd cancel = FindAnchor(desktop, popup, kCancelAnchor);
         if (!IsNull(cancel)) entries.emplace_back(popup, cancel);
     }
     for (const auto& [popup, cancel] : entries) {

@@ -3,14 +3,17 @@
 // owned by the main window whose first child is the customer telephone box. A
 // fresh entry window comes from the "접  수(&N)" button of the "메인리스트" dialog
 // inside the "접수" view. Every control of the entry window is found by counting
-// siblings from a labelled anchor (FindControls).
+// siblings from a labelled anchor: the entry window's control map.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-#include "adapters/logid2/logi_map_dialog.h"
+#include <span>
+
+#include "adapters/logi/logi_map_dialog.h"
 #include "callport/call_port.h"
+#include "callport/control_map.h"
 
 namespace qm {
 
@@ -32,8 +35,8 @@ public:
     // Finds an entry window that shows a looked-up customer: 0, 4 or 11. Clears
     // every control first; sets entryWindow, registerButton, phoneEdit.
     int FindOpenEntryWindow();
-    // Finds the entry window's controls from their anchors: 0, or the code of the
-    // first anchor that is missing (11 when there is no entry window).
+    // Finds the entry window's controls with its control map: 0, or the code of
+    // the first anchor that is missing (11 when there is no entry window).
     int FindControls();
     // Posts the cancel button's command to the entry window and, when confirm is
     // set, answers LogiD2's close question within dialogWait. Null arguments mean
@@ -72,6 +75,12 @@ public:
         Hwnd inquiryButton;
     };
     const Controls& controls() const { return c_; }
+
+    // The way from the main window to the reception button, and the entry
+    // window's anchors with the controls counted from them, in the order they
+    // are looked for.
+    static std::span<const ChainLink> ReceptionChain();
+    static std::span<const ControlRow<Controls>> ControlMap();
 
     // LogiD2's command that opens the "지도보기" dialog from an entry window.
     static constexpr std::uintptr_t kMapCommand = 3826;

@@ -5,19 +5,23 @@
 // code 99: nothing more is sent to it, nothing is polled, nothing abandoned.
 #include <cstring>
 
-#include "adapters/logid2/logi_windows.h"
+#include "adapters/logi/logi_windows.h"
 #include "adapters/logid2/logid2.h"
 #include "app/result_codes.h"
 #include "callport/text.h"
+#include "callport/wait.h"
+#include "callport/windows.h"
 #include "platform/messages.h"
 
 namespace qm {
 
 using namespace logi;
+namespace code = result::logid2;
 
 namespace {
 
 constexpr int kHung = result::kNotResponding;
+constexpr int kOk = result::kSuccess;
 
 constexpr const char16_t* kSelectBranchText = u"지사를 선택하시기 바랍니다.";
 constexpr const char16_t* kPhoneHintText =
@@ -25,6 +29,16 @@ constexpr const char16_t* kPhoneHintText =
 constexpr const char16_t* kMileageRefusedText = u"고객을 검색 후 마일리지를 적용하세요";
 constexpr const char16_t* kConsignWarningText =
     u"탁송오더 등록시 탁송체크 해지불가하므로 오더취소후 재접수 하시기 바랍니다";
+
+// LogiD2's questions and notices, and the button that answers each.
+const MessageBoxRule kSelectBranchBox{.mustHave = {{{u"Static", {kSelectBranchText}}}}, .button = u"닫기"};
+const MessageBoxRule kPhoneHintBox{.title = u"확인", .mustHave = {{{u"Static", {kPhoneHintText}}}}, .button = u"확인"};
+const MessageBoxRule kMileageRefusedBox{
+    .title = u"확인", .mustHave = {{{u"Static", {kMileageRefusedText}}}}, .button = u"확인"};
+const MessageBoxRule kConsignWarningBox{
+    .title = u"확인", .mustHave = {{{u"Static", {kConsignWarningText}}}}, .button = u"확인"};
+const MessageBoxRule kPlacePopup{.mustHave = {{{u"Button", {u"지도"}}}}, .button = u"닫기"};
+const MessageBoxRule kInquiryTypeBox{.title = u"문의 타입선택", .button = u"일반문의"};
 
 std::u16string SourceAndShown(std::u16string_view typed, std::u16string_view shown) {
     std::u16string text = u"src: ";
@@ -55,7 +69,7 @@ int CCallPortLogiD2::VerifyAmount(Hwnd box, std::u16string_view wanted, int code
         message = shown;
         return code;
     }
-    return 0;
+    return kOk;
 }
 
 int CCallPortLogiD2::EnterBranch(const OrderRecord& order, int requireBranch, std::u16string& message) {
@@ -68,7 +82,7 @@ int CCallPortLogiD2::EnterBranch(const OrderRecord& order, int requireBranch, st
 
     if (requireBranch != 0) {
         std::u16string shown;
-        const bool confirmed = PollEvery100(desktop, profile->branchWait, [&] {
+        const bool confirmed = SleepThenProbe(desktop, profile->branchWait, [&] {
             const int read = ReadLines(desktop, c_.branchDisplay, shown);
             return read > 0 && Contains(shown, branch);
         });
@@ -76,20 +90,14 @@ int CCallPortLogiD2::EnterBranch(const OrderRecord& order, int requireBranch, st
         if (!confirmed) {
             Abandon();
             message = SourceAndShown(branch, shown);
-            return 66;
+            return code::kBranchNotShown;
         }
-        return 0;
+        return kOk;
     }
     // An unknown branch makes LogiD2 ask for one; without a required branch the
     // question is closed and the entry goes on.
-    for (Hwnd box : CollectTopLevel(desktop, u"#32770", nullptr)) {
-        if (IsNull(DirectChild(desktop, box, u"Static", kSelectBranchText))) continue;
-        const Hwnd close = DirectChild(desktop, box, u"Button", u"닫기");
-        if (IsNull(close)) continue;
-        SendCommand(desktop, box, close);
-        if (Hung()) return kHung;
-    }
-    return 0;
+    AnswerMessageBoxes(desktop, kSelectBranchBox, Answer::Every);
+    return Hung() ? kHung : kOk;
 }
 
 int CCallPortLogiD2::EnterCustomer(const OrderRecord& order, std::u16string& message) {
@@ -101,35 +109,36 @@ int CCallPortLogiD2::EnterCustomer(const OrderRecord& order, std::u16string& mes
     if (Hung()) return kHung;
 
     std::u16string shown;
-    const bool found = PollEvery100(desktop, profile->customerWait, [&] {
+    const bool found = SleepThenProbe(desktop, profile->customerWait, [&] {
         const int read = ReadLines(desktop, c_.phoneDisplay, shown);
         return read > 0 && Contains(shown, phone);
     });
     if (Hung()) return kHung;
-    AnswerMessageBox(desktop, u"확인", kPhoneHintText, u"확인");
+    AnswerMessageBoxes(desktop, kPhoneHintBox);
     if (Hung()) return kHung;
     if (!found) {
         Abandon();
         message = SourceAndShown(phone, shown);
-        return 68;
+        return code::kCustomerNotShown;
     }
-    return 0;
+    return kOk;
 }
 
 int CCallPortLogiD2::EnterPayType(const OrderRecord& order, std::u16string& message) {
     const std::u16string_view card = ReadField(order.cardAmount);
     switch (order.payType) {
         case 1:  // cash: LogiD2's default
-            return 0;
+            return kOk;
         case 3:
             break;
         case 0:
             if (IsPositive(ReadField(order.postpaidAmount))) break;
             Abandon();
-            return IsPositive(ReadField(order.mileageAmount)) || IsPositive(card) ? 65 : 77;
+            return IsPositive(ReadField(order.mileageAmount)) || IsPositive(card) ? code::kPaymentNotSupported
+                                                                                  : code::kMixedWithoutAmounts;
         default:
             Abandon();
-            return 65;
+            return code::kPaymentNotSupported;
     }
 
     // Select postpaid: the combo's second item, announced to the entry window.
@@ -142,15 +151,15 @@ int CCallPortLogiD2::EnterPayType(const OrderRecord& order, std::u16string& mess
     if (shown != u"후불") {
         Abandon();
         message = shown;
-        return 70;
+        return code::kPaymentComboMismatch;
     }
     if (IsPositive(card)) {
         Abandon();
         message = u"payType: 후불, feeCard: ";
         message += card;
-        return 65;
+        return code::kPaymentNotSupported;
     }
-    return 0;
+    return kOk;
 }
 
 int CCallPortLogiD2::EnterPlaces(const OrderRecord& order) {
@@ -161,7 +170,7 @@ int CCallPortLogiD2::EnterPlaces(const OrderRecord& order) {
     if (Hung()) return kHung;
     if (read <= 0) {
         Abandon();
-        return 59;
+        return code::kOriginNotTaken;
     }
 
     for (int i = 0; i < 3; ++i) {
@@ -179,21 +188,12 @@ int CCallPortLogiD2::EnterPlaces(const OrderRecord& order) {
     if (Hung()) return kHung;
     if (read <= 0) {
         Abandon();
-        return 60;
+        return code::kDestinationNotTaken;
     }
 
     // LogiD2 may offer a place-search popup ("지도" / "닫기"): close it.
-    PollEvery100(desktop, profile->placePopupWait, [&] {
-        for (Hwnd box : CollectTopLevel(desktop, u"#32770", nullptr)) {
-            if (IsNull(DirectChild(desktop, box, u"Button", u"지도"))) continue;
-            const Hwnd close = DirectChild(desktop, box, u"Button", u"닫기");
-            if (IsNull(close)) continue;
-            SendCommand(desktop, box, close);
-            return true;
-        }
-        return false;
-    });
-    return Hung() ? kHung : 0;
+    SleepThenProbe(desktop, profile->placePopupWait, [&] { return AnswerMessageBoxes(desktop, kPlacePopup) > 0; });
+    return Hung() ? kHung : kOk;
 }
 
 int CCallPortLogiD2::EnterMapPositions(Module oleacc, const char16_t* pointScript, const OrderRecord& order) {
@@ -202,7 +202,7 @@ int CCallPortLogiD2::EnterMapPositions(Module oleacc, const char16_t* pointScrip
     MapDialogHandles handles{};
     int code = map.FindMapDialog(handles);
     if (Hung()) return kHung;
-    if (code != 0) {
+    if (code != kOk) {
         // A dialog that came without its buttons or browser is not left behind
         // for the next request to find.
         if (!IsNull(handles.dialog)) CloseMapDialog(handles.dialog);
@@ -215,45 +215,46 @@ int CCallPortLogiD2::EnterMapPositions(Module oleacc, const char16_t* pointScrip
     code = map.SetMapPosition(oleacc, pointScript, order.origin, handles.dialog, handles.browser,
                               handles.originButton, c_.originEdit, c_.originMapButton);
     if (Hung()) return kHung;
-    if (code == 0) {
+    if (code == kOk) {
         Pause(profile->shortSettle);
         code = map.SetMapPosition(oleacc, pointScript, order.destination, handles.dialog, handles.browser,
                                   handles.destButton, c_.destEdit, c_.destMapButton);
         if (Hung()) return kHung;
     }
     CloseMapDialog(handles.dialog);
-    if (code != 0) {
+    if (code != kOk) {
         Abandon();
         return code;
     }
-    return Hung() ? kHung : 0;
+    return Hung() ? kHung : kOk;
 }
 
 int CCallPortLogiD2::EnterAmounts(const OrderRecord& order, std::u16string& message) {
     const std::u16string_view fare = ReadField(order.fare);
     EnterText(c_.fareEdit, std::u16string(fare), true, false);
     Pause(profile->shortSettle);
-    if (int code = VerifyAmount(c_.fareEdit, fare, 72, message); code != 0) return code;
+    if (int code = VerifyAmount(c_.fareEdit, fare, code::kFareMismatch, message); code != kOk) return code;
 
     const std::u16string_view mileage = ReadField(order.mileageAmount);
     if (IsPositive(mileage)) {
         EnterText(c_.mileageEdit, std::u16string(mileage), true, false);
         Pause(profile->shortSettle);
         if (Hung()) return kHung;
-        if (AnswerMessageBox(desktop, u"확인", kMileageRefusedText, u"확인")) {
+        if (AnswerMessageBoxes(desktop, kMileageRefusedBox) > 0) {
             // LogiD2 refuses mileage before a customer search; the window stays open.
             message = u"미지원";
-            return Hung() ? kHung : 76;
+            return Hung() ? kHung : code::kMileageRefused;
         }
-        if (int code = VerifyAmount(c_.mileageEdit, mileage, 76, message); code != 0) return code;
+        if (int code = VerifyAmount(c_.mileageEdit, mileage, code::kMileageRefused, message); code != kOk)
+            return code;
     }
 
     const std::u16string_view cash = ReadField(order.cashAmount);
     if (IsPositive(cash)) {
         EnterText(c_.cashEdit, std::u16string(cash), true, false);
-        if (int code = VerifyAmount(c_.cashEdit, cash, 73, message); code != 0) return code;
+        if (int code = VerifyAmount(c_.cashEdit, cash, code::kCashMismatch, message); code != kOk) return code;
     }
-    return 0;
+    return kOk;
 }
 
 int CCallPortLogiD2::EnterPhone2ConsignmentMemos(const OrderRecord& order, std::u16string& message) {
@@ -268,7 +269,7 @@ int CCallPortLogiD2::EnterPhone2ConsignmentMemos(const OrderRecord& order, std::
         if (!(read > 0 && shown == typed)) {
             Abandon();
             message = shown;
-            return 69;
+            return code::kSecondPhoneMismatch;
         }
     }
 
@@ -283,19 +284,18 @@ int CCallPortLogiD2::EnterPhone2ConsignmentMemos(const OrderRecord& order, std::
         if (Hung()) return kHung;
         if (still) {
             Abandon();
-            return 78;
+            return code::kConsignmentNotSet;
         }
     } else if (!state && wanted) {
         PostClick(desktop, c_.consignButton);
         Pause(profile->shortSettle);
         // Checking it makes LogiD2 warn that it cannot be unchecked later.
-        PollEvery100(desktop, profile->saveWait,
-                     [&] { return AnswerMessageBox(desktop, u"확인", kConsignWarningText, u"확인"); });
+        SleepThenProbe(desktop, profile->saveWait, [&] { return AnswerMessageBoxes(desktop, kConsignWarningBox) > 0; });
         const bool now = checked();
         if (Hung()) return kHung;
         if (!now) {
             Abandon();
-            return 78;
+            return code::kConsignmentNotSet;
         }
     }
 
@@ -317,15 +317,15 @@ int CCallPortLogiD2::EnterPhone2ConsignmentMemos(const OrderRecord& order, std::
         EnterText(c_.memo2Edit, memo2, true, false);
         Pause(profile->shortSettle);
     }
-    return Hung() ? kHung : 0;
+    return Hung() ? kHung : kOk;
 }
 
 int CCallPortLogiD2::Finish(int finishAction) {
     if (finishAction == 1) {
         AbandonEntryWindow(true);
-        return Hung() ? kHung : 0;
+        return Hung() ? kHung : kOk;
     }
-    if (finishAction < 2 || finishAction > 4) return 0;  // left open as it is
+    if (finishAction < 2 || finishAction > 4) return kOk;  // left open as it is
 
     Hwnd button = finishAction == 2 ? c_.registerButton : finishAction == 3 ? c_.holdButton : c_.inquiryButton;
     if (IsNull(button)) button = c_.cancelButton;
@@ -351,41 +351,33 @@ int CCallPortLogiD2::Finish(int finishAction) {
     if (Hung()) return kHung;
 
     if (finishAction == 4) {
-        PollEvery100(desktop, profile->saveWait, [&] {
-            for (Hwnd box : CollectTopLevel(desktop, u"#32770", u"문의 타입선택")) {
-                const Hwnd general = DirectChild(desktop, box, u"Button", u"일반문의");
-                if (IsNull(general)) continue;
-                SendCommand(desktop, box, general);
-                return true;
-            }
-            return false;
-        });
+        SleepThenProbe(desktop, profile->saveWait, [&] { return AnswerMessageBoxes(desktop, kInquiryTypeBox) > 0; });
         if (Hung()) return kHung;
     }
-    return unregistered ? 3 : 0;
+    return unregistered ? code::kUnregisteredCompany : kOk;
 }
 
 int CCallPortLogiD2::EnterOrder(Module oleacc, const char16_t* readScript, const char16_t* pointScript,
                                 OrderRecord* order, int requireBranch, std::u16string& message, int finishAction) {
     c_ = {};
     int code = OpenNewEntryWindow();
-    if (code != 0) return code;
+    if (code != kOk) return code;
 
     code = FindControls();
     if (Hung()) return kHung;
-    if (code != 0) {
+    if (code != kOk) {
         // Nothing was typed yet: the window is cancelled without awaiting the question.
         if (!IsNull(c_.entryWindow) && !IsNull(c_.cancelButton)) PostCommand(desktop, c_.entryWindow, c_.cancelButton);
         return code;
     }
 
-    if ((code = EnterBranch(*order, requireBranch, message)) != 0) return code;
-    if ((code = EnterCustomer(*order, message)) != 0) return code;
-    if ((code = EnterPayType(*order, message)) != 0) return code;
-    if ((code = EnterPlaces(*order)) != 0) return code;
-    if ((code = EnterMapPositions(oleacc, pointScript, *order)) != 0) return code;
-    if ((code = EnterAmounts(*order, message)) != 0) return code;
-    if ((code = EnterPhone2ConsignmentMemos(*order, message)) != 0) return code;
+    if ((code = EnterBranch(*order, requireBranch, message)) != kOk) return code;
+    if ((code = EnterCustomer(*order, message)) != kOk) return code;
+    if ((code = EnterPayType(*order, message)) != kOk) return code;
+    if ((code = EnterPlaces(*order)) != kOk) return code;
+    if ((code = EnterMapPositions(oleacc, pointScript, *order)) != kOk) return code;
+    if ((code = EnterAmounts(*order, message)) != kOk) return code;
+    if ((code = EnterPhone2ConsignmentMemos(*order, message)) != kOk) return code;
 
     // The block returns what LogiD2 holds, not what was asked for.
     std::memset(order, 0, sizeof(OrderRecord));

@@ -1,47 +1,48 @@
 // LogiD2 order read-back: what an entry window shows, copied into the order.
-#include "adapters/logid2/logi_windows.h"
 #include "adapters/logid2/logid2.h"
 #include "app/result_codes.h"
 #include "callport/text.h"
+#include "callport/windows.h"
 #include "platform/messages.h"
 
 namespace qm {
 
-using namespace logi;
+namespace code = result::logid2;
 
 namespace {
 constexpr int kHung = result::kNotResponding;
+constexpr int kOk = result::kSuccess;
 }  // namespace
 
 int CCallPortLogiD2::ReadOrder(Module oleacc, const char16_t* readScript, OrderRecord* order,
                                std::u16string& message) {
     c_ = {};
     int code = FindOpenEntryWindow();
-    if (code != 0) return code;
+    if (code != kOk) return code;
     code = FindControls();
     if (Hung()) return kHung;
-    if (code != 0) return code;
+    if (code != kOk) return code;
     return ReadOrderWindow(oleacc, readScript, order, message);
 }
 
 int CCallPortLogiD2::ReadOrderWindow(Module oleacc, const char16_t* /*readScript*/, OrderRecord* order,
                                      std::u16string& message) {
     OrderRecord& o = *order;
-    o.adapterKind = 1;
+    o.adapterKind = adapter::kLogiD2;
     o.oleaccLoaded = oleacc != kNoModule ? 1 : 0;
 
     // Branch: "<head office> > <branch name> (<number>)".
     std::u16string raw;
     int read = ReadLines(desktop, c_.branchDisplay, raw);
     if (Hung()) return kHung;
-    if (read <= 0) return 66;
+    if (read <= 0) return code::kBranchNotShown;
     {
         const std::u16string text = Remove(Trim(raw), u'-');
         const int open = ReverseFind(text, u'(');
         const int close = ReverseFind(text, u')');
         if (!(open >= 0 && close > open)) {
             message = raw;
-            return 67;
+            return code::kBranchDisplayMalformed;
         }
         WriteField(o.branchNumber, Trim(Mid(text, open + 1, close - open - 1)));
         std::u16string head = Trim(Left(text, open));
@@ -52,7 +53,7 @@ int CCallPortLogiD2::ReadOrderWindow(Module oleacc, const char16_t* /*readScript
 
     read = ReadLines(desktop, c_.phoneDisplay, raw);
     if (Hung()) return kHung;
-    if (read <= 0) return 68;
+    if (read <= 0) return code::kCustomerNotShown;
     WriteField(o.customerPhone, Remove(Trim(raw), u'-'));
 
     ReadLines(desktop, c_.phone2Edit, raw);
@@ -61,13 +62,13 @@ int CCallPortLogiD2::ReadOrderWindow(Module oleacc, const char16_t* /*readScript
 
     read = ReadLines(desktop, c_.originEdit, raw);
     if (Hung()) return kHung;
-    if (read <= 0) return 57;
+    if (read <= 0) return code::kOriginEmpty;
     WriteField(o.origin.fullText, Trim(raw));
     CopyBracketedText(raw.c_str(), &o.origin);
 
     read = ReadLines(desktop, c_.destEdit, raw);
     if (Hung()) return kHung;
-    if (read <= 0) return 58;
+    if (read <= 0) return code::kDestinationEmpty;
     WriteField(o.destination.fullText, Trim(raw));
     CopyBracketedText(raw.c_str(), &o.destination);
 
@@ -87,7 +88,7 @@ int CCallPortLogiD2::ReadOrderWindow(Module oleacc, const char16_t* /*readScript
         MapDialogHandles handles{};
         int code = map.FindMapDialog(handles);
         if (Hung()) return kHung;
-        if (code == 0) {
+        if (code == kOk) {
             desktop.ShowWindow(handles.dialog, msg::SW_HIDE);
             code = map.ReadMapUrlPositions(oleacc, handles.dialog, handles.browser, &o.origin, &o.destination,
                                            &o.via[0], &o.via[1], &o.via[2]);
@@ -96,28 +97,28 @@ int CCallPortLogiD2::ReadOrderWindow(Module oleacc, const char16_t* /*readScript
         // Closed on failure too: a dialog left behind would be found by the next
         // request and show it this order's places.
         if (!IsNull(handles.dialog)) desktop.Send(handles.dialog, msg::WM_SYSCOMMAND, msg::SC_CLOSE, 0);
-        if (code != 0) return code;
+        if (code != kOk) return code;
     }
 
     const std::u16string payType = desktop.SendGetText(c_.payCombo, 1024);
     if (Hung()) return kHung;
-    if (payType.empty()) return 70;
+    if (payType.empty()) return code::kPaymentComboMismatch;
     if (payType == u"현금") {
         o.payType = 1;
     } else if (payType == u"후불") {
         o.payType = 3;
     } else {
         message = payType;
-        return 65;
+        return code::kPaymentNotSupported;
     }
 
     raw = desktop.SendGetText(c_.fareEdit, 1024);
     if (Hung()) return kHung;
-    if (raw.empty()) return 71;
+    if (raw.empty()) return code::kFareEmpty;
     WriteField(o.fare, Remove(Trim(raw), u','));
     if (LeadingInteger(ReadField(o.fare)) < 0) {
         message = raw;
-        return 72;
+        return code::kFareMismatch;
     }
 
     struct Amount {
@@ -127,10 +128,10 @@ int CCallPortLogiD2::ReadOrderWindow(Module oleacc, const char16_t* /*readScript
         int code;
     };
     const Amount amounts[] = {
-        {c_.cashEdit, o.cashAmount, std::size(o.cashAmount), 73},
-        {c_.postpaidEdit, o.postpaidAmount, std::size(o.postpaidAmount), 74},
-        {c_.mileageEdit, o.mileageAmount, std::size(o.mileageAmount), 76},
-        {c_.cardEdit, o.cardAmount, std::size(o.cardAmount), 75},
+        {c_.cashEdit, o.cashAmount, std::size(o.cashAmount), code::kCashMismatch},
+        {c_.postpaidEdit, o.postpaidAmount, std::size(o.postpaidAmount), code::kPostpaidNegative},
+        {c_.mileageEdit, o.mileageAmount, std::size(o.mileageAmount), code::kMileageRefused},
+        {c_.cardEdit, o.cardAmount, std::size(o.cardAmount), code::kCardNegative},
     };
     int positives = 0;
     for (const Amount& amount : amounts) {
@@ -154,7 +155,7 @@ int CCallPortLogiD2::ReadOrderWindow(Module oleacc, const char16_t* /*readScript
     if (Hung()) return kHung;
     if (ReadLines(desktop, c_.memo2Edit, raw) > 0) WriteField(o.memo2, Trim(raw));
     if (Hung()) return kHung;
-    return 0;
+    return kOk;
 }
 
 }  // namespace qm

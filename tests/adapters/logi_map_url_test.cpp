@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "adapters/logid2/logi_map_dialog.h"
+#include "adapters/logi/logi_map_dialog.h"
 
 namespace qm {
 namespace {

@@ -130,7 +130,7 @@ TEST_F(Entry, UnconfirmedBranchIs66AndTheWindowIsAbandoned) {
     const auto& c = adapter_->controls();
     EXPECT_EQ("", testing::DiffMessages(CommandsTo(c.entryWindow),
                                         {Posted(msg::WM_COMMAND, msg::MakeWParam(sim::logid2::kIdCancel, 0),
-                                                logi::AsLParam(c.cancelButton))}));
+                                                AsLParam(c.cancelButton))}));
     int yes = 0;
     for (const auto& m : d_.MessageLog())
         if (m.fromPort && !m.posted && m.message == msg::WM_COMMAND && m.wParam == sim::kIdYes) ++yes;

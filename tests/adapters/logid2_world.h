@@ -10,7 +10,7 @@
 #include <set>
 #include <string>
 
-#include "adapters/logid2/logi_windows.h"
+#include "callport/windows.h"
 #include "adapters/logid2/logid2.h"
 #include "app/delay_profile.h"
 #include "app/request_block.h"

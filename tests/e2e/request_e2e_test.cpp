@@ -119,7 +119,7 @@ TEST(Caller, PrintsTheAnswerAsJson) {
     const auto answer = nlohmann::json::parse(run.output);
     EXPECT_EQ(answer["status"], 2);
     EXPECT_EQ(answer["result"], 2);
-    EXPECT_EQ(answer["resultName"], FindResultCode(2)->name);
+    EXPECT_EQ(answer["resultName"], FindResultCode(adapter::kShared, 2)->name);
     EXPECT_EQ(answer["message"], "keep me");
     EXPECT_EQ(answer["order"]["fare"], "12000");
     EXPECT_EQ(answer["order"]["adapterKind"], 7);

@@ -93,14 +93,20 @@ TEST(DescribeAnswer, NamesTheResultAndReadsFieldsBounded) {
     b->status = 2;
     b->result = 2;
     WriteField(b->message, u"카드");
-    const auto j = DescribeAnswer(*b);
+    const auto j = DescribeAnswer(*b, adapter::kLogiD2);
     EXPECT_EQ(j["status"], 2);
-    EXPECT_EQ(j["resultName"], FindResultCode(2)->name);
+    EXPECT_EQ(j["resultName"], FindResultCode(adapter::kShared, 2)->name);
     EXPECT_EQ(j["message"], "카드");
     EXPECT_EQ(j["order"]["fare"], std::string(12, '7'));
     EXPECT_EQ(j["order"]["via"].size(), 3u);
     b->result = 12345;
-    EXPECT_EQ(DescribeAnswer(*b)["resultName"], "Unknown");
+    EXPECT_EQ(DescribeAnswer(*b, adapter::kLogiD2)["resultName"], "Unknown");
+    // The code is named for the adapter the request asked for, not the one the
+    // order read back names.
+    b->result = result::logid2::kMileageButtonNotFound;
+    b->order.adapterKind = adapter::kIcon2013;
+    EXPECT_EQ(DescribeAnswer(*b, adapter::kLogiD2)["resultName"], "MileageButtonNotFound");
+    EXPECT_EQ(DescribeAnswer(*b, adapter::kIcon2013)["resultName"], "Unknown");
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 // without answering, 3 the robot did not answer within the time-out and was ended.
 #include <windows.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
@@ -141,7 +142,21 @@ int wmain(int argc, wchar_t** argv) {
         return shared >= offsetof(RequestBlock, result) ? ::InterlockedCompareExchange(status, 0, 0x7FFFFFFF) : 0;
     };
 
+    // Timing: the robot's start (process creation to status 1) and its work
+    // (status 1 to status 2), on the performance counter.
+    LARGE_INTEGER frequency{}, started{}, took{}, done{};
+    ::QueryPerformanceFrequency(&frequency);
+    auto now = [] {
+        LARGE_INTEGER t{};
+        ::QueryPerformanceCounter(&t);
+        return t;
+    };
+    auto ms = [&](LARGE_INTEGER from, LARGE_INTEGER to) {
+        return static_cast<double>(to.QuadPart - from.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+    };
+
     std::unique_ptr<ChildProcess> child;
+    started = now();
     try {
         child = std::make_unique<ChildProcess>(robot, name, true);
     } catch (const std::exception& e) {
@@ -150,18 +165,28 @@ int wmain(int argc, wchar_t** argv) {
 
     const ULONGLONG deadline = ::GetTickCount64() + timeoutSeconds * 1000;
     bool answered = false;
+    bool taken = false;
     for (;;) {
-        if (readStatus() == 2) {
+        const LONG seen = readStatus();
+        if (seen >= 1 && !taken) {
+            took = now();
+            taken = true;
+        }
+        if (seen == 2) {
+            done = now();
             answered = true;
             break;
         }
         if (!child->Running()) {
             answered = readStatus() == 2;
+            done = now();
+            if (!taken) took = done;
             break;
         }
         if (::GetTickCount64() >= deadline) break;
         child->DrainOutput();
-        ::Sleep(20);
+        // Short steps: the answer's timing is read from when this loop sees it.
+        ::Sleep(2);
     }
     if (answered) {
         // The robot exits right after its answer; never leave it behind.
@@ -180,8 +205,13 @@ int wmain(int argc, wchar_t** argv) {
 
     auto answer = std::make_unique<RequestBlock>();
     std::memcpy(answer.get(), view.get(), qm::kRequestBlockSize);
-    nlohmann::ordered_json out = qm::call::DescribeAnswer(*answer);
+    nlohmann::ordered_json out = qm::call::DescribeAnswer(*answer, block->order.adapterKind);
     if (!child->Output().empty()) out["robotOutput"] = child->Output();
+    const double wallMs = ms(started, now());
+    out["timing"] = {{"startMs", std::lround(ms(started, took))},
+                     {"workMs", std::lround(ms(took, done))},
+                     {"cpuMs", std::lround(child->CpuMs())},
+                     {"wallMs", std::lround(wallMs)}};
     WriteTo(STD_OUTPUT_HANDLE, out.dump(2) + "\n");
     return kExitAnswered;
 }

@@ -146,7 +146,7 @@ void ParseRequest(const std::string& jsonText, RequestBlock& block) {
                 {"order", [&block](const json& v, const std::string& p) { ReadOrder(v, p, block.order); }}});
 }
 
-ordered_json DescribeAnswer(const RequestBlock& block) {
+ordered_json DescribeAnswer(const RequestBlock& block, int requestAdapterKind) {
     const OrderRecord& o = block.order;
     ordered_json order;
     order["adapterKind"] = o.adapterKind;
@@ -172,7 +172,7 @@ ordered_json DescribeAnswer(const RequestBlock& block) {
     ordered_json answer;
     answer["status"] = block.status;
     answer["result"] = block.result;
-    const ResultCodeInfo* info = FindResultCode(block.result);
+    const ResultCodeInfo* info = FindResultCode(requestAdapterKind, block.result);
     answer["resultName"] = info ? info->name : "Unknown";
     answer["resultMeaning"] = info ? info->meaning : "A code this caller's catalogue does not know.";
     answer["message"] = Utf8(ReadField(block.message));

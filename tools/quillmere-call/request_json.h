@@ -22,8 +22,9 @@ public:
 // the wrong type, a text longer than its field or a number out of range.
 void ParseRequest(const std::string& jsonText, RequestBlock& block);
 
-// The answer: status, result, resultName, resultMeaning, message and the order
-// with every field, in the block's order.
-nlohmann::ordered_json DescribeAnswer(const RequestBlock& block);
+// The answer: status, result, resultName and resultMeaning (what the code means
+// for the request's adapterKind), message and the order with every field, in
+// the block's order.
+nlohmann::ordered_json DescribeAnswer(const RequestBlock& block, int requestAdapterKind);
 
 }  // namespace qm::call

@@ -65,6 +65,15 @@ void ChildProcess::Kill() {
     ::WaitForSingleObject(process_.get(), 5000);
 }
 
+double ChildProcess::CpuMs() const {
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (!::GetProcessTimes(process_.get(), &created, &exited, &kernel, &user)) return 0;
+    auto ms = [](const FILETIME& t) {
+        return static_cast<double>((static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 10000.0;
+    };
+    return ms(kernel) + ms(user);
+}
+
 DWORD ChildProcess::ExitCode() const {
     DWORD code = STILL_ACTIVE;
     ::GetExitCodeProcess(process_.get(), &code);

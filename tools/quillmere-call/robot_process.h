@@ -26,6 +26,8 @@ public:
     bool Wait(DWORD timeoutMs);
     void Kill();
     DWORD ExitCode() const;
+    // The child's user and kernel time so far, in milliseconds.
+    double CpuMs() const;
     DWORD ProcessId() const { return pid_; }
     // Reads what the child wrote to standard output so far (never blocks).
     void DrainOutput();

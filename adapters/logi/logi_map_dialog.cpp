@@ -1,8 +1,10 @@
-#include "adapters/logid2/logi_map_dialog.h"
+#include "adapters/logi/logi_map_dialog.h"
 
 #include <array>
 
-#include "adapters/logid2/logi_windows.h"
+#include "app/result_codes.h"
+#include "callport/wait.h"
+#include "callport/windows.h"
 #include "callport/text.h"
 #include "platform/messages.h"
 
@@ -38,7 +40,7 @@ constexpr std::array<UrlKey, 10> kUrlKeys{{
 
 int ParseMapUrlPositions(std::u16string_view url, const MapPlaces& places) {
     const std::size_t mark = url.find(u'?');
-    if (url.empty() || mark == std::u16string_view::npos || mark == 0) return 97;
+    if (url.empty() || mark == std::u16string_view::npos || mark == 0) return result::logi::kMapUrlWithoutQuery;
     const std::u16string_view query = url.substr(mark + 1);
 
     PlaceRecord* const targets[5] = {places.origin, places.destination, places.via[0], places.via[1],
@@ -63,43 +65,35 @@ int ParseMapUrlPositions(std::u16string_view url, const MapPlaces& places) {
         }
     }
     for (std::size_t k = 0; k < 4; ++k)
-        if (!used[k]) return 98;
-    return 0;
+        if (!used[k]) return result::logi::kMapUrlMissingPosition;
+    return result::kSuccess;
 }
 
 int CLogiMapDialog::FindMapDialog(MapDialogHandles& out) {
-    if (profile_.mapWait <= 0) return 36;
+    if (profile_.mapWait <= 0) return result::kMapDialogNotFound;
     Hwnd dialog{};
-    logi::PollEvery100(desktop_, profile_.mapWait, [&] {
+    SleepThenProbe(desktop_, profile_.mapWait, [&] {
         dialog = desktop_.FindWindowEx(kNoWindow, kNoWindow, u"#32770", u"지도보기");
         return !IsNull(dialog);
     });
-    if (IsNull(dialog)) return 36;
+    if (IsNull(dialog)) return result::kMapDialogNotFound;
     out.dialog = dialog;
 
-    out.originButton = logi::DirectChild(desktop_, dialog, u"Button", u"출발지를 현위치로");
-    if (IsNull(out.originButton)) return 37;
-    out.destButton = logi::DirectChild(desktop_, dialog, u"Button", u"도착지를 현위치로");
-    if (IsNull(out.destButton)) return 38;
+    out.originButton = DirectChild(desktop_, dialog, u"Button", u"출발지를 현위치로");
+    if (IsNull(out.originButton)) return result::kMapOriginButtonNotFound;
+    out.destButton = DirectChild(desktop_, dialog, u"Button", u"도착지를 현위치로");
+    if (IsNull(out.destButton)) return result::kMapDestinationButtonNotFound;
 
     // The browser window may come after the dialog: look first, then wait.
-    for (std::int32_t t = 0; t < profile_.mapWait; t += 100) {
-        Hwnd browser{};
+    const bool found = ProbeThenSleep(desktop_, profile_.mapWait, [&] {
         desktop_.EnumChildWindows(dialog, [&](Hwnd child) {
-            if (desktop_.GetClassName(child, kBrowserClassChars) == kBrowserClass) {
-                browser = child;
-                return false;
-            }
-            return true;
+            if (desktop_.GetClassName(child, kBrowserClassChars) != kBrowserClass) return true;
+            out.browser = child;
+            return false;
         });
-        if (!IsNull(browser)) {
-            out.browser = browser;
-            return 0;
-        }
-        desktop_.Sleep(100);
-        if (desktop_.NotResponding()) break;
-    }
-    return 39;
+        return !IsNull(out.browser);
+    });
+    return found ? result::kSuccess : result::kMapBrowserNotFound;
 }
 
 int CLogiMapDialog::SetMapPosition(Module oleacc, const char16_t* pointScript, const PlaceRecord& place,
@@ -108,7 +102,7 @@ int CLogiMapDialog::SetMapPosition(Module oleacc, const char16_t* pointScript, c
         std::shared_ptr<PageDocument> document;
         int code = port_.GetMapDocument(oleacc, mapDialog, browser, document);
         if (code != 0) return code;
-        if (!document) return 43;
+        if (!document) return result::kNoDocument;
         ScriptInputs inputs;
         inputs.x = place.x;
         inputs.y = place.y;
@@ -120,14 +114,14 @@ int CLogiMapDialog::SetMapPosition(Module oleacc, const char16_t* pointScript, c
         if (ms > 0) desktop_.Sleep(static_cast<std::uint32_t>(ms));
     };
     pause(profile_.mapSettle);
-    logi::SendCommandToParent(desktop_, setButton);
+    SendCommandToParent(desktop_, setButton);
     pause(profile_.shortSettle);
     for (int i = 0; i < 2; ++i) {
-        logi::SendCommandToParent(desktop_, mapButton);
+        SendCommandToParent(desktop_, mapButton);
         pause(profile_.shortSettle);
     }
     enterPlaceText_(placeBox, std::u16string(ReadField(place.fullText)));
-    return 0;
+    return result::kSuccess;
 }
 
 int CLogiMapDialog::ReadMapUrlPositions(Module oleacc, Hwnd mapDialog, Hwnd browser, PlaceRecord* origin,
@@ -136,10 +130,10 @@ int CLogiMapDialog::ReadMapUrlPositions(Module oleacc, Hwnd mapDialog, Hwnd brow
     std::shared_ptr<PageDocument> document;
     const int code = port_.GetMapDocument(oleacc, mapDialog, browser, document);
     if (code != 0) return code;
-    if (!document) return 43;
-    if (!document->GetParentWindow()) return 46;
+    if (!document) return result::kNoDocument;
+    if (!document->GetParentWindow()) return result::kNoParentWindow;
     const std::optional<std::u16string> url = document->GetUrl();
-    if (!url) return 96;
+    if (!url) return result::logi::kMapUrlUnreadable;
     MapPlaces places;
     places.origin = origin;
     places.destination = destination;

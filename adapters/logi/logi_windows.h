@@ -1,0 +1,30 @@
+// What LogiD2 and LogiD5 share of their windows: the recognisers of the Logi
+// main list and entry buttons, and LogiD's close question.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "callport/windows.h"
+#include "platform/desktop.h"
+
+namespace qm::logi {
+
+inline constexpr Recogniser kIsMdiClient{u"MDIClient", {}};
+inline constexpr Recogniser kIsReceptionView{u"AfxFrameOrView110s", {u"접수"}};
+inline constexpr Recogniser kIsMainListDialog{u"#32770", {u"메인리스트"}};
+inline constexpr Recogniser kIsReceptionButton{u"Button", {u"접  수(&N)"}};
+inline constexpr Recogniser kIsEntryRegisterButton{u"Button", {u"등   록(&R)"}};
+inline constexpr Recogniser kIsEntryRegisterOrModifyButton{u"Button", {u"등   록(&R)", u"수   정(&E)"}};
+inline constexpr Recogniser kIsEntryHoldButton{u"Button", {u"대  기(&W)"}};
+inline constexpr Recogniser kIsEntryInquiryButton{u"Button", {u"문의"}};
+
+// "Close the window whose order is partly entered?", asked when an entry window
+// is cancelled.
+inline constexpr std::u16string_view kCloseQuestion = u"접수 데이터가 일부 입력된 창을 닫겠습니까?";
+
+// Answers LogiD's close question ("예(&Y)" in a top-level "#32770" titled "취소"
+// with the question as a direct child Static) within limit. True when answered.
+bool AnswerCloseQuestion(Desktop& desktop, std::int32_t limit);
+
+}  // namespace qm::logi

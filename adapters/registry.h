@@ -1,0 +1,24 @@
+// The adapters this build serves: the one place where an adapter is added
+// (registry.cpp). Request dispatch picks one by the order's adapterKind.
+#pragma once
+
+#include <memory>
+#include <span>
+
+#include "app/delay_profile.h"
+#include "callport/call_port.h"
+#include "platform/desktop.h"
+
+namespace qm {
+
+using AdapterFactory = std::unique_ptr<CCallPort> (*)(Desktop&, const DelayProfile&);
+
+struct AdapterEntry {
+    int adapterKind;      // the OrderRecord's adapterKind that selects it
+    const char* name;     // the dispatch program's name, for people
+    AdapterFactory make;
+};
+
+std::span<const AdapterEntry> RegisteredAdapters();
+
+}  // namespace qm

@@ -1,0 +1,171 @@
+// A screen's anchors as data. Each row names how its anchor is found (a direct
+// child of the window, any descendant, the first child, or a direct child of the
+// first child dialog that holds it), its class and text(s), the result code when
+// it is missing, and the controls reached from it, each by a walk of sibling and
+// child steps into a named field of the adapter's controls:
+//
+//   {u"label 발신☎", {AnchorSearch::DirectChild, {u"TcxLabel", {u"발신☎"}}}, kCallerLabelMissing,
+//    {{{u"via box 1", ElementOf<&Controls::viaEdit, 0>, {Prev(4), Child(), Next(13)}}}}}
+//
+// reads "the via box is next x13 of the first child of previous x4 of the label".
+// One resolver walks the rows in order: the first missing anchor decides the
+// code, and the fields found before it stay set. The same table tells a person
+// what the robot looks for (the field diagnostic prints it).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <initializer_list>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/result_codes.h"
+#include "callport/windows.h"
+#include "platform/desktop.h"
+
+namespace qm {
+
+enum class StepKind : std::uint8_t { Next, Previous, FirstChild };
+struct WalkStep {
+    StepKind kind = StepKind::Next;
+    int count = 0;
+};
+constexpr WalkStep Next(int k) { return {StepKind::Next, k}; }
+constexpr WalkStep Prev(int k) { return {StepKind::Previous, k}; }
+constexpr WalkStep Child() { return {StepKind::FirstChild, 1}; }
+
+// Steps applied left to right from the anchor; no steps: the anchor itself.
+struct Walk {
+    static constexpr std::size_t kMaxSteps = 4;
+    std::array<WalkStep, kMaxSteps> steps{};
+    std::size_t size = 0;
+    constexpr Walk() = default;
+    constexpr Walk(std::initializer_list<WalkStep> list) {
+        for (const WalkStep& s : list)
+            if (size < kMaxSteps) steps[size++] = s;
+    }
+};
+
+// The window the walk reaches from from; null once any step lands nowhere.
+Hwnd FollowWalk(Desktop& desktop, Hwnd from, const Walk& walk);
+// "next 13 of first child of previous 4"; "the anchor" for no steps.
+std::u16string DescribeWalk(const Walk& walk);
+
+enum class AnchorSearch {
+    DirectChild,    // a direct child of the window (FindWindowEx)
+    Descendant,     // the first descendant, as EnumChildWindows visits them
+    FirstChild,     // the window's first child (GW_CHILD), whatever it is
+    InChildDialog,  // a direct child of the first direct child dialog that holds one
+};
+struct AnchorSpec {
+    AnchorSearch search = AnchorSearch::DirectChild;
+    Recogniser recogniser;
+    const char16_t* dialogClass = u"#32770";  // InChildDialog: the class of the holding dialog
+};
+Hwnd FindAnchor(Desktop& desktop, Hwnd root, const AnchorSpec& anchor);
+std::u16string DescribeAnchor(const AnchorSpec& anchor);
+
+// Where a field of the adapter's controls is written.
+template <class Controls>
+using Slot = Hwnd& (*)(Controls&);
+
+template <class M>
+struct MemberOf;
+template <class C, class T>
+struct MemberOf<T C::*> {
+    using Class = C;
+};
+template <auto Member>
+Hwnd& SlotOf(typename MemberOf<decltype(Member)>::Class& controls) {
+    return controls.*Member;
+}
+template <auto Member, std::size_t Index>
+Hwnd& ElementOf(typename MemberOf<decltype(Member)>::Class& controls) {
+    return (controls.*Member)[Index];
+}
+
+template <class Controls>
+struct ControlField {
+    std::u16string_view name;  // for people: "origin box"
+    Slot<Controls> slot = nullptr;
+    Walk walk;
+};
+
+template <class Controls>
+constexpr ControlField<Controls> Field(std::u16string_view name, Hwnd& (*slot)(Controls&), Walk walk = {}) {
+    return {name, slot, walk};
+}
+
+template <class Controls>
+struct ControlRow {
+    static constexpr std::size_t kMaxFields = 8;
+    std::u16string_view name;  // for people: "cancel button"
+    AnchorSpec anchor;
+    int missingCode = 0;  // 0: the anchor may be missing; its fields are then null
+    std::array<ControlField<Controls>, kMaxFields> fields{};
+};
+
+// What the resolver found, row by row, for a person to read.
+struct ResolvedField {
+    std::u16string_view name;
+    Walk walk;
+    Hwnd window{};
+};
+struct ResolvedRow {
+    std::u16string_view name;
+    AnchorSpec anchor;
+    int missingCode = 0;
+    Hwnd found{};
+    std::vector<ResolvedField> fields;
+};
+
+enum class Resolve { StopAtFirstMissing, EveryRow };
+
+// A chain of anchors, each searched under the window the one before it found
+// (the first under root): the way from a main window to a button, say.
+struct ChainLink {
+    std::u16string_view name;
+    AnchorSpec anchor;
+    int missingCode = 0;
+};
+// 0 with the last link's window in found, or the missing code of the first link
+// that is missing (found is then null); 99 when the program stopped answering.
+int ResolveChain(Desktop& desktop, Hwnd root, std::span<const ChainLink> links, Hwnd& found,
+                 std::vector<ResolvedRow>* report = nullptr);
+
+// Walks rows in order under root. 0, or the missing code of the first anchor
+// that is missing (StopAtFirstMissing ends there; EveryRow goes on, so a report
+// shows every row). 99 when the program stopped answering.
+template <class Controls>
+int ResolveControls(Desktop& desktop, Hwnd root, std::span<const ControlRow<Controls>> rows, Controls& out,
+                    Resolve mode = Resolve::StopAtFirstMissing, std::vector<ResolvedRow>* report = nullptr);
+
+template <class Controls>
+int ResolveControls(Desktop& desktop, Hwnd root, std::span<const ControlRow<Controls>> rows, Controls& out,
+                    Resolve mode, std::vector<ResolvedRow>* report) {
+    int first = 0;
+    for (const ControlRow<Controls>& row : rows) {
+        const Hwnd anchor = FindAnchor(desktop, root, row.anchor);
+        if (desktop.NotResponding()) return result::kNotResponding;
+        ResolvedRow* resolved = nullptr;
+        if (report != nullptr) {
+            report->push_back({row.name, row.anchor, row.missingCode, anchor, {}});
+            resolved = &report->back();
+        }
+        if (IsNull(anchor) && row.missingCode != 0) {
+            if (first == 0) first = row.missingCode;
+            if (mode == Resolve::StopAtFirstMissing) return first;
+        }
+        for (const ControlField<Controls>& field : row.fields) {
+            if (field.slot == nullptr) continue;
+            const Hwnd window = FollowWalk(desktop, anchor, field.walk);
+            field.slot(out) = window;
+            if (resolved != nullptr) resolved->fields.push_back({field.name, field.walk, window});
+        }
+    }
+    return first;
+}
+
+}  // namespace qm

@@ -1,0 +1,115 @@
+// Window helpers every adapter shares: recognisers that pick a dispatch
+// program's windows out of a tree, the descendant and direct-child searches,
+// sibling steps, bounded walks over popups and top-level windows, command sends
+// and posts, Enter, and answering a message box by a rule.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/desktop.h"
+
+namespace qm {
+
+// Class names and window texts of other programs are read with at most this many
+// characters unless a caller says otherwise.
+constexpr std::size_t kNameChars = 127;
+
+// A walk over windows that the other program owns never takes more steps than
+// this, whatever that program does to its z-order meanwhile.
+constexpr std::size_t kMaxWalkSteps = 1024;
+
+enum class TextMatch { Exact, Contains };
+
+// A window recogniser: the class name and, unless texts is empty, one of the
+// texts must match (Exact: whole string, case-sensitive, blanks included;
+// Contains: a case-sensitive substring).
+struct Recogniser {
+    std::u16string_view className;
+    std::array<std::u16string_view, 2> texts{};  // empty entries are unused; none at all = any text
+    TextMatch match = TextMatch::Exact;
+};
+
+bool Matches(Desktop& desktop, Hwnd window, const Recogniser& recogniser);
+// The first descendant of parent (depth-first, as EnumChildWindows visits them)
+// that the recogniser accepts; null when none does.
+Hwnd FindDescendant(Desktop& desktop, Hwnd parent, const Recogniser& recogniser);
+
+// A direct child of parent by class and exact text, as FindWindowEx finds it
+// among parent's own children (null class or text: any).
+Hwnd DirectChild(Desktop& desktop, Hwnd parent, const char16_t* className, const char16_t* text);
+// The first direct child of parent that the recogniser accepts: each exact text
+// in turn through FindWindowEx; a Contains recogniser reads the children of its
+// class one by one, in z-order.
+Hwnd DirectChild(Desktop& desktop, Hwnd parent, const Recogniser& recogniser);
+// The first direct child of parent of class dialogClass (z-order) that has a
+// direct child the recogniser accepts; that child goes to holder when given.
+Hwnd ChildDialogHolding(Desktop& desktop, Hwnd parent, const char16_t* dialogClass, const Recogniser& recogniser,
+                        Hwnd* holder = nullptr);
+
+// The k-th window after (GW_HWNDNEXT) or before (GW_HWNDPREV) from among its
+// siblings; a missing window anywhere in the chain gives null.
+Hwnd After(Desktop& desktop, Hwnd from, int k);
+Hwnd Before(Desktop& desktop, Hwnd from, int k);
+// The first child of window (GW_CHILD).
+Hwnd FirstChild(Desktop& desktop, Hwnd window);
+
+// The popup walk: GetWindow(owner, GW_ENABLEDPOPUP), then GW_HWNDNEXT until there
+// is none. Bounded: it ends at a window it has already visited and after
+// kMaxWalkSteps windows, so a z-order that changes under it cannot make it loop.
+// visit returns false to end the walk.
+void WalkPopups(Desktop& desktop, Hwnd owner, const std::function<bool(Hwnd)>& visit);
+std::vector<Hwnd> CollectPopups(Desktop& desktop, Hwnd owner);
+
+// The top-level windows of className / windowName (null = any) in z-order, found
+// with FindWindowEx(null, previous, ...); bounded like WalkPopups. The list is
+// taken before the caller acts on any of them, so closing one cannot cut the
+// walk short.
+std::vector<Hwnd> CollectTopLevel(Desktop& desktop, const char16_t* className, const char16_t* windowName);
+
+// ReadEditLines into text, which is emptied first whatever the control answers.
+int ReadLines(Desktop& desktop, Hwnd edit, std::u16string& text);
+
+inline std::intptr_t AsLParam(Hwnd window) {
+    return static_cast<std::intptr_t>(static_cast<std::uintptr_t>(window));
+}
+// WM_COMMAND with the button's id (notification 0 = BN_CLICKED) and the button
+// as lParam, sent or posted to target.
+std::intptr_t SendCommand(Desktop& desktop, Hwnd target, Hwnd button);
+bool PostCommand(Desktop& desktop, Hwnd target, Hwnd button);
+// The same command sent to the button's own parent.
+std::intptr_t SendCommandToParent(Desktop& desktop, Hwnd button);
+// Posts WM_KEYDOWN then WM_KEYUP of VK_RETURN with lParam 0.
+void PressEnter(Desktop& desktop, Hwnd control);
+
+// A message box the robot answers: a top-level window of boxClass named title
+// (null: any title) that has every child named in mustHave, and the button to
+// press.
+//
+// With ButtonPlace::Anywhere each mustHave entry is a direct child of the box
+// and the button is the box's direct child Button `button`. With
+// ButtonPlace::BeforeText the button is found first and mustHave[0] is checked
+// against the window right after it (a box whose text follows its button; its
+// class is checked only when the entry names one). Entries with neither class
+// nor text are unused.
+enum class ButtonPlace { Anywhere, BeforeText };
+enum class Press { Command, SysClose };  // WM_COMMAND of the button, or SC_CLOSE to the box
+struct MessageBoxRule {
+    const char16_t* title = nullptr;
+    const char16_t* boxClass = u"#32770";
+    std::array<Recogniser, 2> mustHave{};
+    std::u16string_view button;            // the Button to press; empty with Press::SysClose
+    ButtonPlace place = ButtonPlace::Anywhere;
+    Press press = Press::Command;
+    std::size_t textChars = kNameChars;    // how much of a Contains child's text is read
+};
+enum class Answer { First, Every };
+// One pass over the matching boxes in z-order; the button's command is sent to
+// the box. Returns how many boxes were answered (First: at most one).
+int AnswerMessageBoxes(Desktop& desktop, const MessageBoxRule& rule, Answer answer = Answer::First);
+
+}  // namespace qm
