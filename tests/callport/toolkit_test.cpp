@@ -1,0 +1,234 @@
+// What the adapters share: the control-map resolver, the named waits and the
+// message-box rules, on small window trees of the fake desktop.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/result_codes.h"
+#include "callport/control_map.h"
+#include "callport/wait.h"
+#include "callport/windows.h"
+#include "platform/messages.h"
+#include "testing/fake_desktop.h"
+
+namespace qm {
+namespace {
+
+using testing::Behavior;
+using testing::FakeDesktop;
+
+struct Controls {
+    Hwnd first, afterLabel, twoBeforeButton, inner, deep, nested, offEnd, via[2];
+};
+
+// window: [Edit a][Static "라벨"][Edit b][Edit c][Button "버튼"][#32770 holder: [Button "탁송"]]
+//         [#32770 group: [Edit g0][Edit g1]]
+class ResolverTest : public ::testing::Test {
+protected:
+    ResolverTest() {
+        window = d.Create({.behavior = Behavior::Dialog, .text = u"entry", .rect = {0, 0, 600, 400}});
+        a = Child(Behavior::Edit, u"");
+        label = Child(Behavior::Static, u"라벨");
+        b = Child(Behavior::Edit, u"");
+        c = Child(Behavior::Edit, u"");
+        button = Child(Behavior::Button, u"버튼");
+        holder = Child(Behavior::Dialog, u"");
+        consign = d.Create({.behavior = Behavior::CheckBox, .text = u"탁송", .parent = holder});
+        group = Child(Behavior::Dialog, u"");
+        g0 = d.Create({.behavior = Behavior::Edit, .parent = group});
+        g1 = d.Create({.behavior = Behavior::Edit, .parent = group});
+    }
+    Hwnd Child(Behavior behavior, const char16_t* text) {
+        return d.Create({.behavior = behavior, .text = text, .parent = window});
+    }
+    FakeDesktop d;
+    Hwnd window, a, label, b, c, button, holder, consign, group, g0, g1;
+};
+
+using Row = ControlRow<Controls>;
+constexpr AnchorSearch kDirect = AnchorSearch::DirectChild;
+
+constexpr Row kMap[] = {
+    {u"first child", {AnchorSearch::FirstChild, {}}, 0, {{Field(u"first", SlotOf<&Controls::first>)}}},
+    {u"label", {kDirect, {u"Static", {u"라벨"}}}, 21,
+     {{Field(u"after label", SlotOf<&Controls::afterLabel>, {Next(1)}),
+       Field(u"off the end", SlotOf<&Controls::offEnd>, {Next(40)})}}},
+    {u"button", {kDirect, {u"Button", {u"없음", u"버튼"}}}, 22,
+     {{Field(u"two before", SlotOf<&Controls::twoBeforeButton>, {Prev(2)}),
+       Field(u"group's second", ElementOf<&Controls::via, 1>, {Next(2), Child(), Next(1)}),
+       Field(u"group's first", ElementOf<&Controls::via, 0>, {Next(2), Child()})}}},
+    {u"consignment in a child dialog", {AnchorSearch::InChildDialog, {u"Button", {u"탁송"}}}, 23,
+     {{Field(u"consign", SlotOf<&Controls::inner>)}}},
+    {u"consignment anywhere", {AnchorSearch::Descendant, {u"Button", {u"탁송"}}}, 24,
+     {{Field(u"deep", SlotOf<&Controls::deep>)}}},
+    {u"consignment as a direct child", {kDirect, {u"Button", {u"탁송"}}}, 25,
+     {{Field(u"nested", SlotOf<&Controls::nested>)}}},
+};
+
+TEST_F(ResolverTest, RowsResolveInOrderAndTheFirstMissingAnchorDecides) {
+    Controls got{};
+    // The check box sits in a child dialog: a descendant, never a direct child.
+    EXPECT_EQ(25, ResolveControls<Controls>(d, window, kMap, got));
+    EXPECT_EQ(got.first, a);
+    EXPECT_EQ(got.afterLabel, b);
+    EXPECT_EQ(got.twoBeforeButton, b);
+    EXPECT_EQ(got.via[0], g0);
+    EXPECT_EQ(got.via[1], g1);
+    EXPECT_EQ(got.inner, consign);
+    EXPECT_EQ(got.deep, consign);
+    EXPECT_TRUE(IsNull(got.offEnd)) << "a walk that runs off the end gives null";
+    EXPECT_TRUE(IsNull(got.nested));
+
+    // Without the label the second row decides; later rows are not looked at.
+    d.Destroy(label);
+    Controls partial{};
+    EXPECT_EQ(21, ResolveControls<Controls>(d, window, kMap, partial));
+    EXPECT_EQ(partial.first, a) << "fields found before the missing anchor stay set";
+    EXPECT_TRUE(IsNull(partial.twoBeforeButton));
+}
+
+TEST_F(ResolverTest, EveryRowModeReportsEachRowAndStillAnswersTheFirstMissingCode) {
+    d.Destroy(label);
+    Controls got{};
+    std::vector<ResolvedRow> report;
+    EXPECT_EQ(21, ResolveControls<Controls>(d, window, kMap, got, Resolve::EveryRow, &report));
+    ASSERT_EQ(report.size(), std::size(kMap));
+    EXPECT_TRUE(IsNull(report[1].found));
+    EXPECT_EQ(report[2].found, button);
+    ASSERT_EQ(report[2].fields.size(), 3u);
+    EXPECT_EQ(report[2].fields[1].window, g1);
+    EXPECT_EQ(DescribeWalk(report[2].fields[1].walk), u"next 1 of first child of next 2");
+    EXPECT_EQ(DescribeAnchor(kMap[3].anchor), u"direct child Button \"탁송\" of the first child #32770 holding one");
+}
+
+TEST_F(ResolverTest, ChainsSearchEachLinkUnderTheLastAndNullRootsFindNothing) {
+    const ChainLink chain[] = {
+        {u"holder", {kDirect, {u"#32770", {}}}, 31},
+        {u"check", {kDirect, {u"Button", {u"탁송"}}}, 32},
+    };
+    Hwnd found{};
+    EXPECT_EQ(0, ResolveChain(d, window, chain, found));
+    EXPECT_EQ(found, consign);
+    EXPECT_EQ(31, ResolveChain(d, group, chain, found)) << "group holds no dialog: the first link decides";
+    EXPECT_TRUE(IsNull(found));
+    Controls none{};
+    EXPECT_EQ(21, ResolveControls<Controls>(d, kNoWindow, kMap, none));
+}
+
+TEST_F(ResolverTest, AHungProgramEndsTheResolverWith99) {
+    d.SetHung(window);
+    d.Send(window, msg::WM_GETTEXTLENGTH, 0, 0);
+    Controls got{};
+    EXPECT_EQ(result::kNotResponding, ResolveControls<Controls>(d, window, kMap, got));
+}
+
+// The wait shapes: how many probes, and which pauses, for each.
+TEST(Waits, ShapesProbeAndPauseAsNamed) {
+    struct Case {
+        const char* name;
+        int succeedOn;  // probe number that answers true; 0 never
+        int probes;
+        std::uint64_t slept;
+        bool result;
+    };
+    auto run = [](const char* shape, int succeedOn, int& probes, FakeDesktop& d) {
+        probes = 0;
+        auto probe = [&] { return ++probes == succeedOn; };
+        if (std::string(shape) == "SleepThenProbe") return SleepThenProbe(d, 450, probe);
+        if (std::string(shape) == "ProbeThenSleep") return ProbeThenSleep(d, 450, probe);
+        return Tries(d, 4, 250, probe);
+    };
+    const Case cases[] = {
+        {"SleepThenProbe", 0, 5, 500, false}, {"SleepThenProbe", 2, 2, 200, true},
+        {"ProbeThenSleep", 0, 5, 500, false}, {"ProbeThenSleep", 2, 2, 100, true},
+        {"Tries", 0, 4, 750, false},          {"Tries", 1, 1, 0, true},
+    };
+    for (const Case& c : cases) {
+        FakeDesktop d;
+        int probes = 0;
+        EXPECT_EQ(c.result, run(c.name, c.succeedOn, probes, d)) << c.name << " " << c.succeedOn;
+        EXPECT_EQ(c.probes, probes) << c.name << " " << c.succeedOn;
+        EXPECT_EQ(c.slept, d.SleepTotal()) << c.name << " " << c.succeedOn;
+    }
+    FakeDesktop d;
+    EXPECT_FALSE(SleepThenProbe(d, 0, [] { return true; }));
+    EXPECT_FALSE(Tries(d, 3, 0, [] { return false; }));
+    EXPECT_EQ(0u, d.SleepTotal()) << "a gap of 0 never sleeps";
+}
+
+TEST(Waits, EveryShapeEndsOnceTheProgramStopsAnswering) {
+    FakeDesktop d;
+    const Hwnd w = d.Create({.className = u"X", .text = u"x"});
+    d.SetHung(w);
+    int probes = 0;
+    auto probe = [&] {
+        if (++probes == 2) d.Send(w, msg::WM_GETTEXTLENGTH, 0, 0);  // the send times out
+        return false;
+    };
+    EXPECT_FALSE(SleepThenProbe(d, 10000, probe));
+    EXPECT_EQ(2, probes);
+    EXPECT_FALSE(ProbeThenSleep(d, 10000, probe));
+    EXPECT_FALSE(Tries(d, 50, 100, probe));
+    EXPECT_EQ(2, probes) << "nothing is probed once the program stopped answering";
+}
+
+// Boxes: [Static icon][Static text][Button ...] in a chosen order.
+class MessageBoxTest : public ::testing::Test {
+protected:
+    Hwnd Box(const char16_t* title, std::vector<std::pair<Behavior, const char16_t*>> children) {
+        const Hwnd box = d.Create({.behavior = Behavior::Dialog, .text = title, .rect = {0, 0, 300, 120}});
+        int id = 1;
+        for (const auto& [behavior, text] : children)
+            d.Create({.behavior = behavior, .text = text, .id = id++, .parent = box});
+        return box;
+    }
+    int Commands(Hwnd box) const {
+        int n = 0;
+        for (const auto& m : d.Messages(box)) n += m.message == msg::WM_COMMAND ? 1 : 0;
+        return n;
+    }
+    FakeDesktop d;
+};
+
+TEST_F(MessageBoxTest, RulesMatchTitleChildrenAndButtonPlace) {
+    const Hwnd textFirst = Box(u"확인", {{Behavior::Static, u""}, {Behavior::Static, u"긴 안내: 설정 값이 없습니다."},
+                                         {Behavior::Button, u"확인"}});
+    const Hwnd buttonFirst = Box(u"콜", {{Behavior::Button, u"확인"}, {Behavior::Static, u"설정 값이 없습니다 (3)"}});
+    const Hwnd other = Box(u"확인", {{Behavior::Static, u"다른 말"}, {Behavior::Button, u"확인"}});
+
+    const MessageBoxRule exact{.title = u"확인", .mustHave = {{{u"Static", {u"다른 말"}}}}, .button = u"확인"};
+    EXPECT_EQ(1, AnswerMessageBoxes(d, exact));
+    EXPECT_EQ(1, Commands(other));
+    EXPECT_EQ(0, Commands(textFirst));
+
+    const MessageBoxRule contains{
+        .title = u"확인", .mustHave = {{{u"Static", {u"설정 값이 없습니다"}, TextMatch::Contains}}}, .button = u"확인"};
+    EXPECT_EQ(1, AnswerMessageBoxes(d, contains, Answer::Every));
+    EXPECT_EQ(1, Commands(textFirst));
+    EXPECT_EQ(0, Commands(buttonFirst)) << "another title";
+
+    // The text right after the button, of any class.
+    const MessageBoxRule after{.title = u"콜", .mustHave = {{{u"", {u"설정 값이 없습니다"}, TextMatch::Contains}}},
+                               .button = u"확인", .place = ButtonPlace::BeforeText};
+    EXPECT_EQ(1, AnswerMessageBoxes(d, after));
+    EXPECT_EQ(1, Commands(buttonFirst));
+    const MessageBoxRule afterWrongSide{.title = u"확인",
+                                        .mustHave = {{{u"", {u"설정 값이 없습니다"}, TextMatch::Contains}}},
+                                        .button = u"확인", .place = ButtonPlace::BeforeText};
+    EXPECT_EQ(0, AnswerMessageBoxes(d, afterWrongSide)) << "in these boxes nothing follows the button";
+}
+
+TEST_F(MessageBoxTest, FirstAnswersOneBoxEveryAnswersAllAndSysCloseClosesTheBox) {
+    const Hwnd one = Box(u"카드결제", {{Behavior::Static, u"카드선택"}});
+    const Hwnd two = Box(u"카드결제", {{Behavior::Static, u"카드선택"}});
+    const MessageBoxRule close{.title = u"카드결제", .mustHave = {{{u"Static", {u"카드선택"}}}},
+                               .button = {}, .press = Press::SysClose};
+    EXPECT_EQ(1, AnswerMessageBoxes(d, close));
+    EXPECT_EQ(1, AnswerMessageBoxes(d, close, Answer::Every)) << "the first one is gone";
+    EXPECT_FALSE(d.IsWindow(one));
+    EXPECT_FALSE(d.IsWindow(two));
+}
+
+}  // namespace
+}  // namespace qm
