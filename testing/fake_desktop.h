@@ -45,16 +45,9 @@
 //   lets a test arrange any other order.
 // Lookups. FindWindow/FindWindowEx compare class names and window names without
 //   regard to case, over hidden windows too. Case is folded one UTF-16 unit at a
-//   time, a lower-case letter to its upper-case partner where the two map to each
-//   other both ways (as Wine's tables do), for ASCII, Latin-1 Supplement
-//   (U+00E0..U+00FE but U+00F7; U+00FF with U+0178), Latin Extended-A
-//   (U+0100..U+017F), Greek and Coptic (U+0370..U+03FF), Cyrillic with its
-//   supplement (U+0400..U+052F) and the full-width Latin letters (U+FF21..U+FF5A).
-//   Letters without a partner that maps back stay themselves: dotless i (U+0131),
-//   dotted I (U+0130), long s (U+017F), micro sign (U+00B5), sharp s (U+00DF),
-//   final sigma (U+03C2), the Greek symbol forms (U+03D0, U+03F4, ...). Letters
-//   of other ranges (Latin Extended-B, IPA, Armenian, Latin Extended Additional,
-//   ...) compare exactly here, though Windows folds many of them too.
+//   time, for ASCII, Latin-1, Latin Extended-A, Greek, Cyrillic and the
+//   full-width Latin letters, as Wine's tables do (testing/case_fold.h lists the
+//   ranges and the letters that stay themselves); other letters compare exactly.
 //   GetWindow(GW_ENABLEDPOPUP) gives the first top-level window in z-order that
 //   is visible, enabled and owned by the window directly or through its owners,
 //   or null. EnumChildWindows visits descendants depth-first in pre-order from a
@@ -118,6 +111,18 @@
 //  Focus is kept per process: clicks on edits, buttons and combos move it and
 //  send WM_KILLFOCUS/WM_SETFOCUS, as SetFocus does. A WM_SETFOCUS sent by the
 //  robot is only a message and does not move the focus.
+//
+// Where it lives: the class is declared here and defined by concern, each file
+// readable on its own (testing/fake_desktop_internal.h holds the window record
+// and the helpers they share):
+//   fake_tree.cpp      the window tree and z-order, geometry, activation and
+//                      showing, the port's lookups and walks
+//   fake_controls.cpp  the standard controls and their state, notifications, focus
+//   fake_messages.cpp  delivery, hooks and the recorder, sends and posts, hung windows
+//   fake_clock.cpp     the posted queue, the virtual clock and timers
+//   fake_input.cpp     the cursor, hit testing and real clicks
+//   fake_page.cpp      pages in browser windows (with FakePage itself)
+//   case_fold.cpp      case folding for the lookups
 #pragma once
 
 #include <cstddef>
@@ -433,6 +438,7 @@ private:
         bool fromPort = false;
     };
 
+    // The tree (fake_tree.cpp).
     Window* Find(Hwnd window);
     const Window* Find(Hwnd window) const;
     Window& Require(Hwnd window, const char* what);
@@ -442,30 +448,36 @@ private:
     Hwnd Root(Hwnd window) const;
     Rect ScreenRect(const Window& w) const;
     Rect ClientRect(const Window& w) const;
-    bool Hung(const Window& w) const;
-    bool EnabledChain(const Window& w) const;
     void Raise(Hwnd topLevel);
     void Collect(Hwnd window, std::vector<Hwnd>& out) const;
+    void DestroyTree(Hwnd window);
 
-    // Delivery.
+    // Delivery (fake_messages.cpp).
     std::intptr_t Deliver(Message& m);
     std::intptr_t PortSend(Message& m);
+    std::intptr_t SendInternal(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
+                               std::intptr_t lParam);
+    bool Hung(const Window& w) const;
+
+    // Default behaviours (fake_controls.cpp).
     std::intptr_t Default(Window& w, Message& m);
     std::intptr_t DefWindow(Window& w, Message& m);
     std::intptr_t EditProc(Window& w, Message& m);
     std::intptr_t ButtonProc(Window& w, Message& m);
     std::intptr_t ComboProc(Window& w, Message& m);
-    std::intptr_t SendInternal(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
-                               std::intptr_t lParam);
     void Notify(Hwnd control, std::uint16_t code);
     void ButtonClicked(Hwnd button);
     void TextChanged(Hwnd window, bool notify);
     void FocusTo(Hwnd window);
+
+    // Queue and clock (fake_clock.cpp).
     void Enqueue(Hwnd window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
                  bool fromPort);
     void DeliverQueued(std::size_t& budget);
     void AdvanceTo(std::uint64_t end);
-    void DestroyTree(Hwnd window);
+
+    // Input (fake_input.cpp).
+    bool EnabledChain(const Window& w) const;
 
     std::map<std::uintptr_t, std::unique_ptr<Window>> windows_;
     std::vector<Hwnd> topLevel_;  // z-order, top first
