@@ -1,4 +1,4 @@
-// The standard controls (Behavior) and their state: every window's default
+// The standard controls (Behaviour) and their state: every window's default
 // procedure, edits, buttons and check boxes, combo boxes, their notifications
 // to the command target, and the focus.
 #include <algorithm>
@@ -55,7 +55,7 @@ std::pair<std::size_t, std::size_t> FakeDesktop::Selection(Hwnd edit) const {
 }
 int FakeDesktop::ComboSelection(Hwnd combo) const {
     const Window* w = Find(combo);
-    return w ? w->selected : -1;
+    return w ? w->selection : -1;
 }
 std::vector<std::u16string> FakeDesktop::ComboItems(Hwnd combo) const {
     const Window* w = Find(combo);
@@ -68,7 +68,7 @@ std::vector<std::u16string> FakeDesktop::ComboItems(Hwnd combo) const {
 void FakeDesktop::Notify(Hwnd control, std::uint16_t code) {
     const Window* w = Find(control);
     if (!w) return;
-    const Hwnd target = IsNull(w->notify) ? w->parent : w->notify;
+    const Hwnd target = IsNull(w->commandTarget) ? w->parent : w->commandTarget;
     if (IsNull(target)) return;
     SendInternal(target, m::WM_COMMAND, m::MakeWParam(w->id, code), static_cast<std::intptr_t>(Value(control)));
 }
@@ -105,7 +105,7 @@ void FakeDesktop::FocusTo(Hwnd window) {
 void FakeDesktop::ButtonClicked(Hwnd button) {
     Window* w = Find(button);
     if (!w) return;
-    if (w->behavior == Behavior::CheckBox) w->checked = !w->checked;
+    if (w->behaviour == Behaviour::CheckBox) w->checked = !w->checked;
     Notify(button, m::BN_CLICKED);
 }
 
@@ -120,11 +120,11 @@ void FakeDesktop::SetFocus(Hwnd window) { FocusTo(window); }
 // Default behaviours
 
 std::intptr_t FakeDesktop::Default(Window& w, Message& msg) {
-    switch (w.behavior) {
-    case Behavior::Edit: return EditProc(w, msg);
-    case Behavior::Button:
-    case Behavior::CheckBox: return ButtonProc(w, msg);
-    case Behavior::ComboBox: return ComboProc(w, msg);
+    switch (w.behaviour) {
+    case Behaviour::Edit: return EditProc(w, msg);
+    case Behaviour::Button:
+    case Behaviour::CheckBox: return ButtonProc(w, msg);
+    case Behaviour::Combo: return ComboProc(w, msg);
     default: return DefWindow(w, msg);
     }
 }
@@ -353,7 +353,7 @@ std::intptr_t FakeDesktop::ButtonProc(Window& w, Message& msg) {
     case m::BM_GETCHECK:
         return w.checked ? 1 : 0;
     case m::BM_SETCHECK:
-        if (w.behavior == Behavior::CheckBox) w.checked = msg.wParam != 0;
+        if (w.behaviour == Behaviour::CheckBox) w.checked = msg.wParam != 0;
         return 0;
     default:
         return DefWindow(w, msg);
@@ -364,7 +364,7 @@ std::intptr_t FakeDesktop::ComboProc(Window& w, Message& msg) {
     const Hwnd h = w.handle;
     const auto count = static_cast<std::intptr_t>(w.items.size());
     auto select = [&](int index) {
-        w.selected = index;
+        w.selection = index;
         w.text = index >= 0 ? w.items[static_cast<std::size_t>(index)] : std::u16string();
         TextChanged(h, false);
     };
@@ -382,7 +382,7 @@ std::intptr_t FakeDesktop::ComboProc(Window& w, Message& msg) {
     case m::CB_GETCOUNT:
         return count;
     case m::CB_GETCURSEL:
-        return w.selected;
+        return w.selection;
     case m::CB_SETCURSEL: {
         const auto index = static_cast<std::int64_t>(static_cast<std::int32_t>(msg.wParam));
         if (index == -1) {
@@ -409,10 +409,10 @@ std::intptr_t FakeDesktop::ComboProc(Window& w, Message& msg) {
         select(-1);
         return 0;
     case m::WM_KEYDOWN: {
-        int next = w.selected;
-        if (msg.wParam == m::VK_DOWN) next = w.selected + 1;
-        if (msg.wParam == fakemsg::VK_UP) next = w.selected < 0 ? 0 : w.selected - 1;
-        if (next == w.selected || next < 0 || next >= count) return 0;
+        int next = w.selection;
+        if (msg.wParam == m::VK_DOWN) next = w.selection + 1;
+        if (msg.wParam == fakemsg::VK_UP) next = w.selection < 0 ? 0 : w.selection - 1;
+        if (next == w.selection || next < 0 || next >= count) return 0;
         select(next);
         Notify(h, m::CBN_SELCHANGE);
         return 0;

@@ -7,14 +7,14 @@
 // A tiny window tree, a hook and a page:
 //
 //   qm::testing::FakeDesktop d;
-//   using qm::testing::Behavior;
+//   using qm::testing::Behaviour;
 //   qm::Hwnd main = d.Create({.className = u"SmartD2-", .text = u"LogiD2",
 //                             .rect = {0, 0, 800, 600}});
-//   qm::Hwnd dlg = d.Create({.behavior = Behavior::Dialog, .text = u"메인리스트",
+//   qm::Hwnd dlg = d.Create({.behaviour = Behaviour::Dialog, .text = u"메인리스트",
 //                            .parent = main, .rect = {10, 10, 300, 200}});
-//   qm::Hwnd edit = d.Create({.behavior = Behavior::Edit, .id = 1001, .parent = dlg,
+//   qm::Hwnd edit = d.Create({.behaviour = Behaviour::Edit, .id = 1001, .parent = dlg,
 //                             .rect = {10, 10, 200, 34}});
-//   qm::Hwnd ok = d.Create({.behavior = Behavior::Button, .text = u"확인", .id = 1,
+//   qm::Hwnd ok = d.Create({.behaviour = Behaviour::Button, .text = u"확인", .id = 1,
 //                           .parent = dlg, .rect = {10, 50, 90, 74}});
 //   // React to the button's BN_CLICKED at the dialog (its command target):
 //   d.AddMessageHook(dlg, [&](const qm::testing::Message& m) -> std::optional<std::intptr_t> {
@@ -68,7 +68,7 @@
 //   A posted message is delivered only when the clock advances: at the start of
 //   each Sleep (then after each timer that fires) or by DeliverPosted().
 //
-// Standard controls (Behavior), independent of the class name:
+// Standard controls (Behaviour), independent of the class name:
 //  Edit: multi-line unless `multiline` is false; lines are separated by "\r\n".
 //    WM_CHAR inserts at the caret, replacing the selection ('\b' deletes
 //    backwards, '\r'/'\n' insert "\r\n" in a multi-line box and nothing in a
@@ -90,8 +90,8 @@
 //    WM_KEYDOWN then WM_KEYUP VK_SPACE count as a click: WM_COMMAND(id,
 //    BN_CLICKED) is sent to the command target. CheckBox: the same, and a
 //    click toggles the check; BM_GETCHECK/BM_SETCHECK (no notification).
-//  Static: text only. Dialog: a "#32770" container. Container: any other class.
-//  ComboBox: item list; CB_ADDSTRING, CB_GETCOUNT, CB_GETCURSEL, CB_SETCURSEL
+//  Label: text only. Dialog: a "#32770" container. Container: any other class.
+//  Combo: item list; CB_ADDSTRING, CB_GETCOUNT, CB_GETCURSEL, CB_SETCURSEL
 //    (no notification; -1 clears the selection and the text; an index out of
 //    range gives CB_ERR and changes nothing), CB_GETLBTEXT, CB_GETLBTEXTLEN,
 //    CB_RESETCONTENT; its text is the selected item ("" with none; the creation
@@ -107,7 +107,7 @@
 //    WM_DESTROY, destroys the windows it owns first, kills its timers and
 //    detaches its page.
 //  The command target of a control's notifications (WM_COMMAND) is its parent
-//  unless the WindowSpec or SetNotifyTarget names another window.
+//  unless the WindowSpec or SetCommandTarget names another window.
 //  Focus is kept per process: clicks on edits, buttons and combos move it and
 //  send WM_KILLFOCUS/WM_SETFOCUS, as SetFocus does. A WM_SETFOCUS sent by the
 //  robot is only a message and does not move the focus.
@@ -164,7 +164,9 @@ constexpr std::intptr_t BST_PUSHED = 0x0004;
 constexpr std::intptr_t BST_FOCUS = 0x0008;
 }  // namespace fakemsg
 
-enum class Behavior { Container, Dialog, Static, Edit, Button, CheckBox, ComboBox };
+// What a window does, independent of its class name; the same names as the
+// substitutes' host (sim/host.h) uses.
+enum class Behaviour { Container, Dialog, Edit, Button, CheckBox, Label, Combo };
 
 // Border widths between a window's rectangle and its client area.
 struct Insets {
@@ -179,7 +181,7 @@ using CaretRule = std::function<std::size_t(const std::u16string& text, Point cl
 
 // What Create builds. Fields in declaration order (for designated initializers).
 struct WindowSpec {
-    Behavior behavior = Behavior::Container;
+    Behaviour behaviour = Behaviour::Container;
     std::u16string className{};  // empty: "Edit", "Button", "Static", "ComboBox", "#32770" by
                                // behaviour ("Container" needs one; empty gives "FakeWindow")
     std::u16string text{};     // caption; an edit's initial text instead (its caption stays
@@ -197,12 +199,12 @@ struct WindowSpec {
                                // WS_POPUP (GetParent gives the owner)
     bool multiline = true;     // Edit
     bool readOnly = false;     // Edit
-    std::vector<std::u16string> items{};  // ComboBox
-    int selected = -1;         // ComboBox: the initial selection (its text becomes the text)
-    bool editable = false;     // ComboBox: a drop-down combo with an edit box (CBS_DROPDOWN),
+    std::vector<std::u16string> items{};  // Combo
+    int selection = -1;        // Combo: the initial selection (its text becomes the text)
+    bool editable = false;     // Combo: a drop-down combo with an edit box (CBS_DROPDOWN),
                                // whose text WM_SETTEXT sets; false: a drop-down list
     bool checked = false;      // CheckBox
-    Hwnd notify{};             // command target; null: the parent
+    Hwnd commandTarget{};      // where its WM_COMMAND notifications go; null: the parent
     int process = 0;           // "process" for hung groups and focus; 0: the parent's or
                                // owner's, 1 for an unowned top-level window
     CaretRule caretRule{};     // Edit: replaces the 16-pixel click rule
@@ -271,7 +273,7 @@ public:
     // Puts the window right after `after` among its siblings (top-level windows:
     // in the z-order); a null `after` puts it first (on top).
     void PlaceAfter(Hwnd window, Hwnd after);
-    void SetNotifyTarget(Hwnd control, Hwnd target);
+    void SetCommandTarget(Hwnd control, Hwnd target);
     // Changes what GetWindowText/FindWindow see of a window without touching
     // what an edit or combo box shows (for a control whose own code sets its
     // caption apart from its text).
@@ -284,7 +286,7 @@ public:
     int Id(Hwnd window) const;
     Hwnd Parent(Hwnd window) const;  // the parent of a child window, else null
     Hwnd Owner(Hwnd window) const;
-    Hwnd NotifyTarget(Hwnd control) const;
+    Hwnd CommandTarget(Hwnd control) const;
     bool IsVisible(Hwnd window) const;  // its own flag
     bool IsMinimized(Hwnd window) const;
     bool IsEnabled(Hwnd window) const;

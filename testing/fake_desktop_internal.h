@@ -14,14 +14,14 @@ namespace qm::testing {
 
 struct FakeDesktop::Window {
     Hwnd handle{};
-    Behavior behavior = Behavior::Container;
+    Behaviour behaviour = Behaviour::Container;
     std::u16string className;
     std::u16string caption;  // the window's own text (DefWindowProc's)
     std::u16string text;     // what an edit or combo box shows
     int id = 0;
     Hwnd parent{};
     Hwnd owner{};
-    Hwnd notify{};
+    Hwnd commandTarget{};
     Rect rect{};
     Insets frame{};
     bool visible = true;
@@ -30,7 +30,7 @@ struct FakeDesktop::Window {
     bool overlapped = false;
     bool multiline = true;
     bool readOnly = false;
-    bool editable = false;  // ComboBox: has an edit box
+    bool editable = false;  // Combo: has an edit box
     int process = 1;
     std::vector<Hwnd> children;  // z-order, top (first created) first
     // Edit.
@@ -42,16 +42,16 @@ struct FakeDesktop::Window {
     bool pushed = false;
     bool mouseDown = false;
     bool spaceDown = false;
-    // ComboBox.
+    // Combo.
     std::vector<std::u16string> items;
-    int selected = -1;
+    int selection = -1;
     // Failures and life.
     bool hung = false;
     bool infoFails = false;
     bool destroying = false;
     std::shared_ptr<FakePage> page;
 
-    bool SeparateText() const { return behavior == Behavior::Edit || behavior == Behavior::ComboBox; }
+    bool SeparateText() const { return behaviour == Behaviour::Edit || behaviour == Behaviour::Combo; }
     std::u16string& Shown() { return SeparateText() ? text : caption; }
     const std::u16string& Shown() const { return SeparateText() ? text : caption; }
 };

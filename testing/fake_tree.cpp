@@ -66,24 +66,24 @@ Hwnd FakeDesktop::Create(const WindowSpec& desc) {
     const Hwnd handle{nextHandle_};
     nextHandle_ += 0x10;
     w->handle = handle;
-    w->behavior = desc.behavior;
+    w->behaviour = desc.behaviour;
     w->className = desc.className;
     if (w->className.empty()) {
-        switch (desc.behavior) {
-        case Behavior::Edit: w->className = u"Edit"; break;
-        case Behavior::Button:
-        case Behavior::CheckBox: w->className = u"Button"; break;
-        case Behavior::Static: w->className = u"Static"; break;
-        case Behavior::ComboBox: w->className = u"ComboBox"; break;
-        case Behavior::Dialog: w->className = u"#32770"; break;
-        case Behavior::Container: w->className = u"FakeWindow"; break;
+        switch (desc.behaviour) {
+        case Behaviour::Edit: w->className = u"Edit"; break;
+        case Behaviour::Button:
+        case Behaviour::CheckBox: w->className = u"Button"; break;
+        case Behaviour::Label: w->className = u"Static"; break;
+        case Behaviour::Combo: w->className = u"ComboBox"; break;
+        case Behaviour::Dialog: w->className = u"#32770"; break;
+        case Behaviour::Container: w->className = u"FakeWindow"; break;
         }
     }
     // Edit and combo boxes keep their text to themselves: their caption stays empty.
-    const bool separate = desc.behavior == Behavior::Edit || desc.behavior == Behavior::ComboBox;
+    const bool separate = desc.behaviour == Behaviour::Edit || desc.behaviour == Behaviour::Combo;
     if (!separate) w->caption = desc.text;
     w->id = desc.id;
-    w->notify = desc.notify;
+    w->commandTarget = desc.commandTarget;
     w->rect = desc.rect;
     if (w->rect.right <= w->rect.left) w->rect.right = w->rect.left + (IsNull(desc.parent) ? 640 : 100);
     if (w->rect.bottom <= w->rect.top) w->rect.bottom = w->rect.top + (IsNull(desc.parent) ? 480 : 24);
@@ -93,15 +93,15 @@ Hwnd FakeDesktop::Create(const WindowSpec& desc) {
     w->overlapped = desc.overlapped;
     w->multiline = desc.multiline;
     w->readOnly = desc.readOnly;
-    w->editable = desc.editable && desc.behavior == Behavior::ComboBox;
+    w->editable = desc.editable && desc.behaviour == Behaviour::Combo;
     w->caretRule = desc.caretRule;
-    w->checked = desc.checked && desc.behavior == Behavior::CheckBox;
-    if (desc.behavior == Behavior::Edit) w->text = desc.text;
-    if (desc.behavior == Behavior::ComboBox) {
+    w->checked = desc.checked && desc.behaviour == Behaviour::CheckBox;
+    if (desc.behaviour == Behaviour::Edit) w->text = desc.text;
+    if (desc.behaviour == Behaviour::Combo) {
         w->items = desc.items;
-        if (desc.selected >= 0 && static_cast<std::size_t>(desc.selected) < desc.items.size()) {
-            w->selected = desc.selected;
-            w->text = desc.items[static_cast<std::size_t>(desc.selected)];
+        if (desc.selection >= 0 && static_cast<std::size_t>(desc.selection) < desc.items.size()) {
+            w->selection = desc.selection;
+            w->text = desc.items[static_cast<std::size_t>(desc.selection)];
         }
     }
     if (!IsNull(desc.parent)) {
@@ -200,7 +200,7 @@ void FakeDesktop::PlaceAfter(Hwnd window, Hwnd after) {
     list.insert(at, window);
 }
 
-void FakeDesktop::SetNotifyTarget(Hwnd control, Hwnd target) { Require(control, "SetNotifyTarget").notify = target; }
+void FakeDesktop::SetCommandTarget(Hwnd control, Hwnd target) { Require(control, "SetCommandTarget").commandTarget = target; }
 
 void FakeDesktop::SetCaption(Hwnd window, const std::u16string& caption) {
     Require(window, "SetCaption").caption = caption;
@@ -356,10 +356,10 @@ Hwnd FakeDesktop::Owner(Hwnd window) const {
     const Window* w = Find(window);
     return w ? w->owner : kNoWindow;
 }
-Hwnd FakeDesktop::NotifyTarget(Hwnd control) const {
+Hwnd FakeDesktop::CommandTarget(Hwnd control) const {
     const Window* w = Find(control);
     if (!w) return kNoWindow;
-    return IsNull(w->notify) ? w->parent : w->notify;
+    return IsNull(w->commandTarget) ? w->parent : w->commandTarget;
 }
 bool FakeDesktop::IsVisible(Hwnd window) const {
     const Window* w = Find(window);
