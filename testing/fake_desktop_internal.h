@@ -51,6 +51,7 @@ struct FakeDesktop::Window {
     bool destroying = false;
     std::shared_ptr<FakePage> page;
 
+    // Edit and combo boxes show a text of their own; their caption stays apart.
     bool SeparateText() const { return behaviour == Behaviour::Edit || behaviour == Behaviour::Combo; }
     std::u16string& Shown() { return SeparateText() ? text : caption; }
     const std::u16string& Shown() const { return SeparateText() ? text : caption; }

@@ -12,6 +12,8 @@ bool Contains(const Rect& r, Point p) { return p.x >= r.left && p.x < r.right &&
 
 }  // namespace
 
+// Whether the window and every window it lies in are enabled: a click on a
+// control of a disabled dialog reaches nobody.
 bool FakeDesktop::EnabledChain(const Window& w) const {
     const Window* x = &w;
     while (x) {

@@ -80,8 +80,7 @@ Hwnd FakeDesktop::Create(const WindowSpec& desc) {
         }
     }
     // Edit and combo boxes keep their text to themselves: their caption stays empty.
-    const bool separate = desc.behaviour == Behaviour::Edit || desc.behaviour == Behaviour::Combo;
-    if (!separate) w->caption = desc.text;
+    if (!w->SeparateText()) w->caption = desc.text;
     w->id = desc.id;
     w->commandTarget = desc.commandTarget;
     w->rect = desc.rect;
