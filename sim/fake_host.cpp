@@ -12,18 +12,18 @@ namespace {
 // rectangles differ as they do on a real desktop.
 constexpr testing::Insets kFrame{4, 30, 4, 4};
 
-testing::Behavior FakeBehavior(Behaviour b) {
+testing::Behaviour FakeBehaviour(Behaviour b) {
     switch (b) {
-        case Behaviour::Dialog: return testing::Behavior::Dialog;
-        case Behaviour::Edit: return testing::Behavior::Edit;
-        case Behaviour::Button: return testing::Behavior::Button;
-        case Behaviour::CheckBox: return testing::Behavior::CheckBox;
-        case Behaviour::Label: return testing::Behavior::Static;
-        case Behaviour::Combo: return testing::Behavior::ComboBox;
+        case Behaviour::Dialog: return testing::Behaviour::Dialog;
+        case Behaviour::Edit: return testing::Behaviour::Edit;
+        case Behaviour::Button: return testing::Behaviour::Button;
+        case Behaviour::CheckBox: return testing::Behaviour::CheckBox;
+        case Behaviour::Label: return testing::Behaviour::Label;
+        case Behaviour::Combo: return testing::Behaviour::Combo;
         case Behaviour::Browser:
         case Behaviour::Container: break;
     }
-    return testing::Behavior::Container;
+    return testing::Behaviour::Container;
 }
 
 }  // namespace
@@ -41,7 +41,7 @@ Hwnd FakeHost::Create(const WindowSpec& desc) {
     if (IsNull(desc.parent) && !IsNull(desc.owner) && !desktop_.IsWindow(desc.owner)) return kNoWindow;
 
     testing::WindowSpec w;
-    w.behavior = FakeBehavior(desc.behaviour);
+    w.behaviour = FakeBehaviour(desc.behaviour);
     w.className = desc.className.empty() ? std::u16string(StandardClass(desc.behaviour)) : desc.className;
     if (w.className.empty()) return kNoWindow;  // a container needs its class
     w.text = desc.text;
@@ -58,9 +58,9 @@ Hwnd FakeHost::Create(const WindowSpec& desc) {
     w.visible = desc.visible;
     w.readOnly = desc.readOnly;
     w.items = desc.items;
-    w.selected = desc.selection;
+    w.selection = desc.selection;
     w.editable = desc.editable;
-    w.notify = desc.commandTarget;
+    w.commandTarget = desc.commandTarget;
 
     const Hwnd h = desktop_.Create(w);
     if (IsNull(h)) return h;

@@ -7,14 +7,14 @@
 // A tiny window tree, a hook and a page:
 //
 //   qm::testing::FakeDesktop d;
-//   using qm::testing::Behavior;
+//   using qm::testing::Behaviour;
 //   qm::Hwnd main = d.Create({.className = u"SmartD2-", .text = u"LogiD2",
 //                             .rect = {0, 0, 800, 600}});
-//   qm::Hwnd dlg = d.Create({.behavior = Behavior::Dialog, .text = u"메인리스트",
+//   qm::Hwnd dlg = d.Create({.behaviour = Behaviour::Dialog, .text = u"메인리스트",
 //                            .parent = main, .rect = {10, 10, 300, 200}});
-//   qm::Hwnd edit = d.Create({.behavior = Behavior::Edit, .id = 1001, .parent = dlg,
+//   qm::Hwnd edit = d.Create({.behaviour = Behaviour::Edit, .id = 1001, .parent = dlg,
 //                             .rect = {10, 10, 200, 34}});
-//   qm::Hwnd ok = d.Create({.behavior = Behavior::Button, .text = u"확인", .id = 1,
+//   qm::Hwnd ok = d.Create({.behaviour = Behaviour::Button, .text = u"확인", .id = 1,
 //                           .parent = dlg, .rect = {10, 50, 90, 74}});
 //   // React to the button's BN_CLICKED at the dialog (its command target):
 //   d.AddMessageHook(dlg, [&](const qm::testing::Message& m) -> std::optional<std::intptr_t> {
@@ -45,16 +45,9 @@
 //   lets a test arrange any other order.
 // Lookups. FindWindow/FindWindowEx compare class names and window names without
 //   regard to case, over hidden windows too. Case is folded one UTF-16 unit at a
-//   time, a lower-case letter to its upper-case partner where the two map to each
-//   other both ways (as Wine's tables do), for ASCII, Latin-1 Supplement
-//   (U+00E0..U+00FE but U+00F7; U+00FF with U+0178), Latin Extended-A
-//   (U+0100..U+017F), Greek and Coptic (U+0370..U+03FF), Cyrillic with its
-//   supplement (U+0400..U+052F) and the full-width Latin letters (U+FF21..U+FF5A).
-//   Letters without a partner that maps back stay themselves: dotless i (U+0131),
-//   dotted I (U+0130), long s (U+017F), micro sign (U+00B5), sharp s (U+00DF),
-//   final sigma (U+03C2), the Greek symbol forms (U+03D0, U+03F4, ...). Letters
-//   of other ranges (Latin Extended-B, IPA, Armenian, Latin Extended Additional,
-//   ...) compare exactly here, though Windows folds many of them too.
+//   time, for ASCII, Latin-1, Latin Extended-A, Greek, Cyrillic and the
+//   full-width Latin letters, as Wine's tables do (testing/case_fold.h lists the
+//   ranges and the letters that stay themselves); other letters compare exactly.
 //   GetWindow(GW_ENABLEDPOPUP) gives the first top-level window in z-order that
 //   is visible, enabled and owned by the window directly or through its owners,
 //   or null. EnumChildWindows visits descendants depth-first in pre-order from a
@@ -75,7 +68,7 @@
 //   A posted message is delivered only when the clock advances: at the start of
 //   each Sleep (then after each timer that fires) or by DeliverPosted().
 //
-// Standard controls (Behavior), independent of the class name:
+// Standard controls (Behaviour), independent of the class name:
 //  Edit: multi-line unless `multiline` is false; lines are separated by "\r\n".
 //    WM_CHAR inserts at the caret, replacing the selection ('\b' deletes
 //    backwards, '\r'/'\n' insert "\r\n" in a multi-line box and nothing in a
@@ -97,8 +90,8 @@
 //    WM_KEYDOWN then WM_KEYUP VK_SPACE count as a click: WM_COMMAND(id,
 //    BN_CLICKED) is sent to the command target. CheckBox: the same, and a
 //    click toggles the check; BM_GETCHECK/BM_SETCHECK (no notification).
-//  Static: text only. Dialog: a "#32770" container. Container: any other class.
-//  ComboBox: item list; CB_ADDSTRING, CB_GETCOUNT, CB_GETCURSEL, CB_SETCURSEL
+//  Label: text only. Dialog: a "#32770" container. Container: any other class.
+//  Combo: item list; CB_ADDSTRING, CB_GETCOUNT, CB_GETCURSEL, CB_SETCURSEL
 //    (no notification; -1 clears the selection and the text; an index out of
 //    range gives CB_ERR and changes nothing), CB_GETLBTEXT, CB_GETLBTEXTLEN,
 //    CB_RESETCONTENT; its text is the selected item ("" with none; the creation
@@ -114,10 +107,22 @@
 //    WM_DESTROY, destroys the windows it owns first, kills its timers and
 //    detaches its page.
 //  The command target of a control's notifications (WM_COMMAND) is its parent
-//  unless the WindowSpec or SetNotifyTarget names another window.
+//  unless the WindowSpec or SetCommandTarget names another window.
 //  Focus is kept per process: clicks on edits, buttons and combos move it and
 //  send WM_KILLFOCUS/WM_SETFOCUS, as SetFocus does. A WM_SETFOCUS sent by the
 //  robot is only a message and does not move the focus.
+//
+// Where it lives: the class is declared here and defined by concern, each file
+// readable on its own (testing/fake_desktop_internal.h holds the window record
+// and the helpers they share):
+//   fake_tree.cpp      the window tree and z-order, geometry, activation and
+//                      showing, the port's lookups and walks
+//   fake_controls.cpp  the standard controls and their state, notifications, focus
+//   fake_messages.cpp  delivery, hooks and the recorder, sends and posts, hung windows
+//   fake_clock.cpp     the posted queue, the virtual clock and timers
+//   fake_input.cpp     the cursor, hit testing and real clicks
+//   fake_page.cpp      pages in browser windows (with FakePage itself)
+//   case_fold.cpp      case folding for the lookups
 #pragma once
 
 #include <cstddef>
@@ -159,7 +164,9 @@ constexpr std::intptr_t BST_PUSHED = 0x0004;
 constexpr std::intptr_t BST_FOCUS = 0x0008;
 }  // namespace fakemsg
 
-enum class Behavior { Container, Dialog, Static, Edit, Button, CheckBox, ComboBox };
+// What a window does, independent of its class name; the same names as the
+// substitutes' host (sim/host.h) uses.
+enum class Behaviour { Container, Dialog, Edit, Button, CheckBox, Label, Combo };
 
 // Border widths between a window's rectangle and its client area.
 struct Insets {
@@ -174,7 +181,7 @@ using CaretRule = std::function<std::size_t(const std::u16string& text, Point cl
 
 // What Create builds. Fields in declaration order (for designated initializers).
 struct WindowSpec {
-    Behavior behavior = Behavior::Container;
+    Behaviour behaviour = Behaviour::Container;
     std::u16string className{};  // empty: "Edit", "Button", "Static", "ComboBox", "#32770" by
                                // behaviour ("Container" needs one; empty gives "FakeWindow")
     std::u16string text{};     // caption; an edit's initial text instead (its caption stays
@@ -192,12 +199,12 @@ struct WindowSpec {
                                // WS_POPUP (GetParent gives the owner)
     bool multiline = true;     // Edit
     bool readOnly = false;     // Edit
-    std::vector<std::u16string> items{};  // ComboBox
-    int selected = -1;         // ComboBox: the initial selection (its text becomes the text)
-    bool editable = false;     // ComboBox: a drop-down combo with an edit box (CBS_DROPDOWN),
+    std::vector<std::u16string> items{};  // Combo
+    int selection = -1;        // Combo: the initial selection (its text becomes the text)
+    bool editable = false;     // Combo: a drop-down combo with an edit box (CBS_DROPDOWN),
                                // whose text WM_SETTEXT sets; false: a drop-down list
     bool checked = false;      // CheckBox
-    Hwnd notify{};             // command target; null: the parent
+    Hwnd commandTarget{};      // where its WM_COMMAND notifications go; null: the parent
     int process = 0;           // "process" for hung groups and focus; 0: the parent's or
                                // owner's, 1 for an unowned top-level window
     CaretRule caretRule{};     // Edit: replaces the 16-pixel click rule
@@ -266,7 +273,7 @@ public:
     // Puts the window right after `after` among its siblings (top-level windows:
     // in the z-order); a null `after` puts it first (on top).
     void PlaceAfter(Hwnd window, Hwnd after);
-    void SetNotifyTarget(Hwnd control, Hwnd target);
+    void SetCommandTarget(Hwnd control, Hwnd target);
     // Changes what GetWindowText/FindWindow see of a window without touching
     // what an edit or combo box shows (for a control whose own code sets its
     // caption apart from its text).
@@ -279,7 +286,7 @@ public:
     int Id(Hwnd window) const;
     Hwnd Parent(Hwnd window) const;  // the parent of a child window, else null
     Hwnd Owner(Hwnd window) const;
-    Hwnd NotifyTarget(Hwnd control) const;
+    Hwnd CommandTarget(Hwnd control) const;
     bool IsVisible(Hwnd window) const;  // its own flag
     bool IsMinimized(Hwnd window) const;
     bool IsEnabled(Hwnd window) const;
@@ -433,6 +440,7 @@ private:
         bool fromPort = false;
     };
 
+    // The tree (fake_tree.cpp).
     Window* Find(Hwnd window);
     const Window* Find(Hwnd window) const;
     Window& Require(Hwnd window, const char* what);
@@ -442,30 +450,36 @@ private:
     Hwnd Root(Hwnd window) const;
     Rect ScreenRect(const Window& w) const;
     Rect ClientRect(const Window& w) const;
-    bool Hung(const Window& w) const;
-    bool EnabledChain(const Window& w) const;
     void Raise(Hwnd topLevel);
     void Collect(Hwnd window, std::vector<Hwnd>& out) const;
+    void DestroyTree(Hwnd window);
 
-    // Delivery.
+    // Delivery (fake_messages.cpp).
     std::intptr_t Deliver(Message& m);
     std::intptr_t PortSend(Message& m);
+    std::intptr_t SendInternal(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
+                               std::intptr_t lParam);
+    bool Hung(const Window& w) const;
+
+    // Default behaviours (fake_controls.cpp).
     std::intptr_t Default(Window& w, Message& m);
     std::intptr_t DefWindow(Window& w, Message& m);
     std::intptr_t EditProc(Window& w, Message& m);
     std::intptr_t ButtonProc(Window& w, Message& m);
     std::intptr_t ComboProc(Window& w, Message& m);
-    std::intptr_t SendInternal(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
-                               std::intptr_t lParam);
     void Notify(Hwnd control, std::uint16_t code);
     void ButtonClicked(Hwnd button);
     void TextChanged(Hwnd window, bool notify);
     void FocusTo(Hwnd window);
+
+    // Queue and clock (fake_clock.cpp).
     void Enqueue(Hwnd window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
                  bool fromPort);
     void DeliverQueued(std::size_t& budget);
     void AdvanceTo(std::uint64_t end);
-    void DestroyTree(Hwnd window);
+
+    // Input (fake_input.cpp).
+    bool EnabledChain(const Window& w) const;
 
     std::map<std::uintptr_t, std::unique_ptr<Window>> windows_;
     std::vector<Hwnd> topLevel_;  // z-order, top first

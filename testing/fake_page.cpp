@@ -5,6 +5,8 @@
 #include <system_error>
 #include <utility>
 
+#include "testing/fake_desktop_internal.h"
+
 namespace qm::testing {
 
 // ---------------------------------------------------------------------------
@@ -219,6 +221,46 @@ std::shared_ptr<PageRootDocument> MakeRootDocument(std::shared_ptr<FakePage> pag
 
 std::shared_ptr<PageAccessible> MakeAccessible(std::shared_ptr<FakePage> page) {
     return std::make_shared<Accessible>(std::move(page));
+}
+
+// ---------------------------------------------------------------------------
+// The desktop's side: pages in browser windows
+
+std::shared_ptr<FakePage> FakeDesktop::AttachPage(Hwnd browser) {
+    Window& w = Require(browser, "AttachPage");
+    if (w.page) w.page->attached_ = false;
+    w.page = std::make_shared<FakePage>();
+    return w.page;
+}
+
+std::shared_ptr<FakePage> FakeDesktop::Page(Hwnd browser) const {
+    const Window* w = Find(browser);
+    return w ? w->page : nullptr;
+}
+
+std::uint32_t FakeDesktop::HtmlGetObjectMessage() { return RegisterWindowMessage(u"WM_HTML_GETOBJECT"); }
+
+bool FakeDesktop::HasObjectFromLresult(Module oleacc) { return oleacc != kNoModule && objectFromLresult_; }
+
+std::shared_ptr<PageRootDocument> FakeDesktop::ObjectFromLresult(Module oleacc, std::intptr_t lresult) {
+    if (!HasObjectFromLresult(oleacc)) return nullptr;
+    auto it = tokens_.find(lresult);
+    if (it == tokens_.end()) return nullptr;
+    auto page = it->second;
+    tokens_.erase(it);  // a result of LresultFromObject serves once
+    if (!page->attached_ || page->fail.objectFromLresult) return nullptr;
+    return MakeRootDocument(page);
+}
+
+std::shared_ptr<PageAccessible> FakeDesktop::AccessibleObjectFromPoint(Point screen) {
+    for (const Window* w = Find(WindowFromPoint(screen)); w; w = Find(w->parent)) {
+        if (!w->page) continue;
+        const auto page = w->page;
+        ++page->accessibleTries;
+        if (page->accessibleTries <= page->fail.accessibleMissing) return nullptr;
+        return MakeAccessible(page);
+    }
+    return nullptr;
 }
 
 }  // namespace qm::testing

@@ -85,7 +85,7 @@ TEST_F(Discovery, InquiryButtonMustBeOfClassButtonExactly) {
     // inquiry button is not.
     Start();
     OnNewEntry([this](Hwnd entry, const EntryControls& c) {
-        const Hwnd look = d_.Create({.behavior = testing::Behavior::Button, .className = u"BUTTON", .text = u"문의",
+        const Hwnd look = d_.Create({.behaviour = testing::Behaviour::Button, .className = u"BUTTON", .text = u"문의",
                                      .id = 1203, .parent = entry});
         d_.PlaceAfter(look, c.inquiry);
         d_.Destroy(c.inquiry);
@@ -104,7 +104,7 @@ TEST_F(Discovery, CancelButtonAndConsignmentAreLookedForWhereLogiD2KeepsThem) {
         ASSERT_EQ(0, a.OpenNewEntryWindow());
         ASSERT_EQ(0, a.FindControls());
         EXPECT_EQ(u"취   소(&X)", d_.Caption(a.controls().cancelButton));
-        const Hwnd plain = d_.Create({.behavior = testing::Behavior::Button, .text = u"취소",
+        const Hwnd plain = d_.Create({.behaviour = testing::Behaviour::Button, .text = u"취소",
                                       .parent = a.controls().entryWindow});
         ASSERT_EQ(0, a.FindControls());
         EXPECT_EQ(plain, a.controls().cancelButton);
@@ -116,7 +116,7 @@ TEST_F(Discovery, CancelButtonAndConsignmentAreLookedForWhereLogiD2KeepsThem) {
     Start(options);
     CCallPortLogiD2& a = NewAdapter();
     ASSERT_EQ(0, a.OpenNewEntryWindow());
-    d_.Create({.behavior = testing::Behavior::CheckBox, .text = u"탁송", .parent = a.controls().entryWindow});
+    d_.Create({.behaviour = testing::Behaviour::CheckBox, .text = u"탁송", .parent = a.controls().entryWindow});
     EXPECT_EQ(23, a.FindControls());
 }
 
@@ -162,18 +162,18 @@ TEST_F(Discovery, NoFreshWindowAfterThreePressesIs95WithTheCursorPutBack) {
 // Two popups that swap places whenever their telephone box is asked for its
 // length: a walk that followed the z-order blindly would never end.
 TEST_F(Discovery, PopupWalkEndsWhenTheZOrderChangesUnderIt) {
-    using testing::Behavior;
+    using testing::Behaviour;
     const Hwnd main = d_.Create({.className = u"SmartD2-", .rect = {0, 0, 800, 600}, .overlapped = true});
     const Hwnd mdi = d_.Create({.className = u"MDIClient", .parent = main});
     const Hwnd view = d_.Create({.className = u"AfxFrameOrView110s", .text = u"접수", .parent = mdi});
-    const Hwnd list = d_.Create({.behavior = Behavior::Dialog, .text = u"메인리스트", .parent = view});
-    d_.Create({.behavior = Behavior::Button, .text = u"접  수(&N)", .parent = list});
+    const Hwnd list = d_.Create({.behaviour = Behaviour::Dialog, .text = u"메인리스트", .parent = view});
+    d_.Create({.behaviour = Behaviour::Button, .text = u"접  수(&N)", .parent = list});
     Hwnd popups[2];
     Hwnd phones[2];
     for (int i = 0; i < 2; ++i) {
-        popups[i] = d_.Create({.behavior = Behavior::Dialog, .owner = main, .rect = {100, 100, 500, 400}});
-        phones[i] = d_.Create({.behavior = Behavior::Edit, .text = u"0101234", .parent = popups[i]});
-        d_.Create({.behavior = Behavior::Button, .text = u"등   록(&R)", .parent = popups[i]});
+        popups[i] = d_.Create({.behaviour = Behaviour::Dialog, .owner = main, .rect = {100, 100, 500, 400}});
+        phones[i] = d_.Create({.behaviour = Behaviour::Edit, .text = u"0101234", .parent = popups[i]});
+        d_.Create({.behaviour = Behaviour::Button, .text = u"등   록(&R)", .parent = popups[i]});
     }
     int asked = 0;
     for (int i = 0; i < 2; ++i) {

@@ -12,7 +12,7 @@ namespace qm {
 namespace {
 
 using namespace qm::msg;
-using testing::Behavior;
+using testing::Behaviour;
 using testing::DiffMessages;
 using testing::FakeDesktop;
 using testing::OnlyMessages;
@@ -46,11 +46,11 @@ public:
 class InputTest : public ::testing::Test {
 protected:
     InputTest() {
-        dialog = d.Create({.behavior = Behavior::Dialog, .text = u"접수", .rect = {100, 200, 600, 500},
+        dialog = d.Create({.behaviour = Behaviour::Dialog, .text = u"접수", .rect = {100, 200, 600, 500},
                            .frame = {3, 26, 3, 3}});
-        edit = d.Create({.behavior = Behavior::Edit, .id = 1001, .parent = dialog, .rect = {30, 40, 230, 64},
+        edit = d.Create({.behaviour = Behaviour::Edit, .id = 1001, .parent = dialog, .rect = {30, 40, 230, 64},
                          .frame = {2, 2, 2, 2}});
-        button = d.Create({.behavior = Behavior::Button, .text = u"등록", .id = 1002, .parent = dialog,
+        button = d.Create({.behaviour = Behaviour::Button, .text = u"등록", .id = 1002, .parent = dialog,
                            .rect = {30, 80, 110, 104}});
     }
     std::vector<testing::RecordedMessage> PortMessages(Hwnd w) const { return PortOnly(d.Messages(w)); }

@@ -10,7 +10,7 @@
 namespace qm {
 namespace {
 
-using testing::Behavior;
+using testing::Behaviour;
 using testing::FakeDesktop;
 using testing::FakePage;
 using testing::PageFailures;
@@ -29,7 +29,7 @@ public:
 class MapPageTest : public ::testing::Test {
 protected:
     MapPageTest() {
-        dialog = d.Create({.behavior = Behavior::Dialog, .text = u"지도보기", .rect = {50, 50, 850, 650}, .visible = false});
+        dialog = d.Create({.behaviour = Behaviour::Dialog, .text = u"지도보기", .rect = {50, 50, 850, 650}, .visible = false});
         browser = d.Create({.className = u"Internet Explorer_Server", .parent = dialog, .rect = {0, 0, 800, 560}});
         page = d.AttachPage(browser);
         page->url = u"http://map/?strSPosX=127.1";

@@ -14,7 +14,7 @@ class ClockTest : public ::testing::Test {
 protected:
     FakeDesktop d;
     Hwnd main = d.Create({.className = u"Main"});
-    Hwnd edit = d.Create({.behavior = Behavior::Edit, .parent = main});
+    Hwnd edit = d.Create({.behaviour = Behaviour::Edit, .parent = main});
 };
 
 TEST_F(ClockTest, PostedMessagesWaitForTheNextSleepAndArriveInOrder) {
@@ -184,7 +184,7 @@ TEST_F(ClockTest, SendTimeoutToAHungWindowWaitsItsOwnBoundUnlessAbortIfHungAndMa
 }
 
 TEST_F(ClockTest, TypedReadsOfAHungWindowGiveNothing) {
-    const Hwnd combo = d.Create({.behavior = Behavior::ComboBox, .parent = main, .items = {u"현금"}});
+    const Hwnd combo = d.Create({.behaviour = Behaviour::Combo, .parent = main, .items = {u"현금"}});
     d.SetHung(combo);
     EXPECT_EQ(d.SendGetComboItem(combo, 0), std::nullopt);
     EXPECT_TRUE(d.NotResponding());

@@ -17,7 +17,7 @@ protected:
     Hwnd main = d.Create({.className = u"Main", .rect = {0, 0, 800, 600}});
     Hwnd router = d.Create({.className = u"Router", .owner = main});
     Hwnd Edit(const std::u16string& text = u"", bool multiline = true) {
-        return d.Create({.behavior = Behavior::Edit, .text = text, .id = 100, .parent = main,
+        return d.Create({.behaviour = Behaviour::Edit, .text = text, .id = 100, .parent = main,
                          .rect = {0, 0, 200, 24}, .multiline = multiline});
     }
     std::vector<RecordedMessage> Commands(Hwnd at) {
@@ -109,7 +109,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::to_string(info.index); });
 
 TEST_F(ControlsTest, ReadOnlyEditIgnoresTypingButTakesSetText) {
-    const Hwnd edit = d.Create({.behavior = Behavior::Edit, .text = u"shown", .parent = main, .readOnly = true});
+    const Hwnd edit = d.Create({.behaviour = Behaviour::Edit, .text = u"shown", .parent = main, .readOnly = true});
     d.Send(edit, m::WM_CHAR, 'x', 0);
     d.Send(edit, m::WM_KEYDOWN, m::VK_DELETE, 0);
     EXPECT_EQ(d.Text(edit), u"shown");
@@ -158,7 +158,7 @@ TEST_F(ControlsTest, ClickPutsTheCaretByTheSixteenPixelRule) {
     d.Send(edit, m::WM_LBUTTONDOWN, m::MK_LBUTTON, m::MakeLParam(16, 3));
     EXPECT_EQ(d.Selection(edit), std::make_pair(std::size_t{4}, std::size_t{4}));
 
-    const Hwnd custom = d.Create({.behavior = Behavior::Edit, .text = u"abcdef", .parent = main,
+    const Hwnd custom = d.Create({.behaviour = Behaviour::Edit, .text = u"abcdef", .parent = main,
                                   .caretRule = [](const std::u16string&, Point p) { return std::size_t(p.x / 8); }});
     d.Send(custom, m::WM_LBUTTONDOWN, 0, m::MakeLParam(17, 5));
     EXPECT_EQ(d.Selection(custom).second, 2u);
@@ -166,7 +166,7 @@ TEST_F(ControlsTest, ClickPutsTheCaretByTheSixteenPixelRule) {
 
 TEST_F(ControlsTest, EditNotifiesEveryChangeAtItsCommandTarget) {
     const Hwnd edit = Edit();
-    d.SetNotifyTarget(edit, router);
+    d.SetCommandTarget(edit, router);
     d.Send(edit, m::WM_CHAR, 'a', 0);
     d.Send(edit, m::WM_CHAR, '\b', 0);
     d.Send(edit, m::WM_CHAR, '\b', 0);  // nothing left to delete: no notification
@@ -190,8 +190,8 @@ TEST_F(ControlsTest, SetTextNotifiesOnlyFromSingleLineEdits) {
 }
 
 TEST_F(ControlsTest, ButtonClickSendsBnClickedToTheRoutedTarget) {
-    const Hwnd button = d.Create({.behavior = Behavior::Button, .text = u"등   록(&R)", .id = 3001,
-                                  .parent = main, .rect = {10, 10, 90, 34}, .notify = router});
+    const Hwnd button = d.Create({.behaviour = Behaviour::Button, .text = u"등   록(&R)", .id = 3001,
+                                  .parent = main, .rect = {10, 10, 90, 34}, .commandTarget = router});
     d.Send(button, m::WM_LBUTTONDOWN, m::MK_LBUTTON, m::MakeLParam(15, 15));
     d.Send(button, m::BM_SETSTATE, 1, 0);
     EXPECT_TRUE(Commands(router).empty());
@@ -213,7 +213,7 @@ class ButtonClickTest : public ControlsTest, public ::testing::WithParamInterfac
 
 TEST_P(ButtonClickTest, CountsClicks) {
     const ClickCase& c = GetParam();
-    const Hwnd button = d.Create({.behavior = Behavior::Button, .text = u"OK", .id = 1, .parent = main,
+    const Hwnd button = d.Create({.behaviour = Behaviour::Button, .text = u"OK", .id = 1, .parent = main,
                                   .rect = {0, 0, 40, 20}});
     for (const auto& [message, param] : c.messages) {
         const bool key = message == m::WM_KEYDOWN || message == m::WM_KEYUP || message == m::BM_SETSTATE;
@@ -238,15 +238,15 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::to_string(info.index); });
 
 TEST_F(ControlsTest, TooSmallButtonDoesNotTakeTheToolkitsClickPoint) {
-    const Hwnd tiny = d.Create({.behavior = Behavior::Button, .id = 2, .parent = main, .rect = {0, 0, 12, 12}});
+    const Hwnd tiny = d.Create({.behaviour = Behaviour::Button, .id = 2, .parent = main, .rect = {0, 0, 12, 12}});
     d.Send(tiny, m::WM_LBUTTONDOWN, m::MK_LBUTTON, m::MakeLParam(15, 15));
     d.Send(tiny, m::WM_LBUTTONUP, 0, m::MakeLParam(15, 15));
     EXPECT_TRUE(Commands(main).empty());
 }
 
 TEST_F(ControlsTest, CheckBoxTogglesOnClickAndSetCheckDoesNotNotify) {
-    const Hwnd dialog = d.Create({.behavior = Behavior::Dialog, .parent = main});
-    const Hwnd box = d.Create({.behavior = Behavior::CheckBox, .text = u"탁송", .id = 55, .parent = dialog});
+    const Hwnd dialog = d.Create({.behaviour = Behaviour::Dialog, .parent = main});
+    const Hwnd box = d.Create({.behaviour = Behaviour::CheckBox, .text = u"탁송", .id = 55, .parent = dialog});
     EXPECT_EQ(d.Send(box, m::BM_GETCHECK, 0, 0), 0);
     d.Post(box, m::WM_LBUTTONDOWN, m::MK_LBUTTON, m::MakeLParam(15, 15));
     d.Post(box, m::WM_LBUTTONUP, 0, m::MakeLParam(15, 15));
@@ -257,14 +257,14 @@ TEST_F(ControlsTest, CheckBoxTogglesOnClickAndSetCheckDoesNotNotify) {
     EXPECT_EQ(d.Send(box, m::BM_GETCHECK, 0, 0), 0);
     EXPECT_EQ(Commands(dialog).size(), 1u);
     // A push button has no check.
-    const Hwnd push = d.Create({.behavior = Behavior::Button, .parent = dialog});
+    const Hwnd push = d.Create({.behaviour = Behaviour::Button, .parent = dialog});
     d.Send(push, m::BM_SETCHECK, 1, 0);
     EXPECT_EQ(d.Send(push, m::BM_GETCHECK, 0, 0), 0);
 }
 
 TEST_F(ControlsTest, ComboItemsSelectionAndText) {
-    const Hwnd combo = d.Create({.behavior = Behavior::ComboBox, .className = u"TcxComboBox", .id = 9,
-                                 .parent = main, .items = {u"현금", u"후불"}, .notify = router});
+    const Hwnd combo = d.Create({.behaviour = Behaviour::Combo, .className = u"TcxComboBox", .id = 9,
+                                 .parent = main, .items = {u"현금", u"후불"}, .commandTarget = router});
     EXPECT_EQ(d.AddComboItem(combo, u"카드"), 2);
     EXPECT_EQ(d.Send(combo, m::CB_GETCOUNT, 0, 0), 3);
     EXPECT_EQ(d.Send(combo, m::CB_GETCURSEL, 0, 0), m::CB_ERR);
@@ -296,9 +296,9 @@ TEST_F(ControlsTest, ComboTakesSetTextOnlyWithAnEditBox) {
     for (const Case& c : {Case{"drop-down list", false, m::CB_ERR, u"후불", {u"현금"}},
                           Case{"drop-down with an edit box", true, 1, u"마일리지", {u"마일리지", u"마일리지", u"현금"}}}) {
         SCOPED_TRACE(c.name);
-        const Hwnd combo = d.Create({.behavior = Behavior::ComboBox, .id = 9, .parent = main,
-                                     .items = {u"현금", u"후불"}, .selected = 1, .editable = c.editable,
-                                     .notify = router});
+        const Hwnd combo = d.Create({.behaviour = Behaviour::Combo, .id = 9, .parent = main,
+                                     .items = {u"현금", u"후불"}, .selection = 1, .editable = c.editable,
+                                     .commandTarget = router});
         std::vector<std::u16string> hooked;
         d.AddTextHook(combo, [&](Hwnd, const std::u16string& text) { hooked.push_back(text); });
         d.ClearMessages();
@@ -319,8 +319,8 @@ TEST_F(ControlsTest, ComboTakesSetTextOnlyWithAnEditBox) {
 }
 
 TEST_F(ControlsTest, ComboArrowKeysSelectAndNotifyTheRoutedTarget) {
-    const Hwnd combo = d.Create({.behavior = Behavior::ComboBox, .id = 9, .parent = main,
-                                 .items = {u"a", u"b"}, .selected = 0, .notify = router});
+    const Hwnd combo = d.Create({.behaviour = Behaviour::Combo, .id = 9, .parent = main,
+                                 .items = {u"a", u"b"}, .selection = 0, .commandTarget = router});
     EXPECT_EQ(d.Text(combo), u"a");
     d.Post(combo, m::WM_KEYDOWN, m::VK_DOWN, 0);
     d.Post(combo, m::WM_KEYDOWN, m::VK_DOWN, 0);  // already at the last item
@@ -369,8 +369,8 @@ TEST_F(ControlsTest, TextHookSeesEveryChangeWhateverCausedIt) {
 }
 
 TEST_F(ControlsTest, HookThatDestroysItsWindowEndsTheMessageSafely) {
-    const Hwnd dialog = d.Create({.behavior = Behavior::Dialog, .parent = main});
-    const Hwnd button = d.Create({.behavior = Behavior::Button, .id = 1, .parent = dialog});
+    const Hwnd dialog = d.Create({.behaviour = Behaviour::Dialog, .parent = main});
+    const Hwnd button = d.Create({.behaviour = Behaviour::Button, .id = 1, .parent = dialog});
     d.AddMessageHook(dialog, [&](const Message& msg) -> std::optional<std::intptr_t> {
         if (msg.message == m::WM_COMMAND) d.Destroy(dialog);
         return std::nullopt;
@@ -405,12 +405,12 @@ TEST_F(ControlsTest, RawSendOfABufferMessageIsRefusedAndPostOfOneFails) {
 // The usage example at the top of fake_desktop.h, as written there.
 TEST(FakeDesktopExample, BuildsATreeHooksACommandAndAttachesAPage) {
     qm::testing::FakeDesktop d;
-    using qm::testing::Behavior;
+    using qm::testing::Behaviour;
     qm::Hwnd main = d.Create({.className = u"SmartD2-", .text = u"LogiD2", .rect = {0, 0, 800, 600}});
-    qm::Hwnd dlg = d.Create({.behavior = Behavior::Dialog, .text = u"메인리스트", .parent = main,
+    qm::Hwnd dlg = d.Create({.behaviour = Behaviour::Dialog, .text = u"메인리스트", .parent = main,
                              .rect = {10, 10, 300, 200}});
-    qm::Hwnd edit = d.Create({.behavior = Behavior::Edit, .id = 1001, .parent = dlg, .rect = {10, 10, 200, 34}});
-    qm::Hwnd ok = d.Create({.behavior = Behavior::Button, .text = u"확인", .id = 1, .parent = dlg,
+    qm::Hwnd edit = d.Create({.behaviour = Behaviour::Edit, .id = 1001, .parent = dlg, .rect = {10, 10, 200, 34}});
+    qm::Hwnd ok = d.Create({.behaviour = Behaviour::Button, .text = u"확인", .id = 1, .parent = dlg,
                            .rect = {10, 50, 90, 74}});
     d.AddMessageHook(dlg, [&](const qm::testing::Message& m) -> std::optional<std::intptr_t> {
         if (m.message == qm::msg::WM_COMMAND && qm::msg::LowWord(m.wParam) == 1) {

@@ -70,7 +70,7 @@ TEST(MessageLog, NamesRegisteredAndUnknownMessages) {
 
 TEST(MessageLog, RecordsTheTextASetTextCarriedAndWhoSentIt) {
     FakeDesktop d;
-    const Hwnd edit = d.Create({.behavior = Behavior::Edit});
+    const Hwnd edit = d.Create({.behaviour = Behaviour::Edit});
     d.SendSetText(edit, u"서울");
     d.HostSetText(edit, u"x");
     const auto log = d.Messages(edit);

@@ -15,8 +15,8 @@ protected:
     FakeDesktop d;
     // A framed main window at 100,100 with its client area from 108,130.
     Hwnd main = d.Create({.className = u"Main", .rect = {100, 100, 500, 400}, .frame = {8, 30, 8, 8}});
-    Hwnd panel = d.Create({.behavior = Behavior::Dialog, .parent = main, .rect = {10, 10, 210, 110}});
-    Hwnd button = d.Create({.behavior = Behavior::Button, .text = u"지도", .id = 7, .parent = panel,
+    Hwnd panel = d.Create({.behaviour = Behaviour::Dialog, .parent = main, .rect = {10, 10, 210, 110}});
+    Hwnd button = d.Create({.behaviour = Behaviour::Button, .text = u"지도", .id = 7, .parent = panel,
                             .rect = {20, 20, 100, 44}});
 
     void ClickAt(Point p) {
@@ -135,7 +135,7 @@ TEST_F(MouseTest, ClickActivatesAndRaisesTheTopLevelWindow) {
 }
 
 TEST_F(MouseTest, ShowWindowCommandsChangeVisibilityAndMinimisedState) {
-    const Hwnd dialog = d.Create({.behavior = Behavior::Dialog, .text = u"지도보기", .rect = {0, 0, 300, 300}});
+    const Hwnd dialog = d.Create({.behaviour = Behaviour::Dialog, .text = u"지도보기", .rect = {0, 0, 300, 300}});
     EXPECT_TRUE(d.ShowWindow(dialog, m::SW_HIDE));
     EXPECT_FALSE(d.IsVisible(dialog));
     EXPECT_FALSE(d.ShowWindow(dialog, m::SW_SHOWMINIMIZED));

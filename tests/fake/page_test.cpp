@@ -17,7 +17,7 @@ namespace m = qm::msg;
 class PageTest : public ::testing::Test {
 public:
     FakeDesktop d;
-    Hwnd dialog = d.Create({.behavior = Behavior::Dialog, .text = u"지도보기", .rect = {0, 0, 400, 400}});
+    Hwnd dialog = d.Create({.behaviour = Behaviour::Dialog, .text = u"지도보기", .rect = {0, 0, 400, 400}});
     Hwnd browser = d.Create({.className = u"Internet Explorer_Server", .parent = dialog, .rect = {0, 50, 400, 400}});
     std::shared_ptr<FakePage> page = d.AttachPage(browser);
 

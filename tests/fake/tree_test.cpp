@@ -89,7 +89,7 @@ TEST_P(CaseFolding, TitlesAndClassNamesFoldAlike) {
     const FoldCase& c = GetParam();
     FakeDesktop d;
     const Hwnd top = d.Create({.className = u"Qm" + c.title, .text = u"<" + c.title + u">"});
-    const Hwnd child = d.Create({.behavior = Behavior::Static, .text = c.title, .parent = top});
+    const Hwnd child = d.Create({.behaviour = Behaviour::Label, .text = c.title, .parent = top});
     const Hwnd expected = c.same ? top : kNoWindow;
     EXPECT_EQ(d.FindWindow(nullptr, (u"<" + c.query + u">").c_str()), expected);
     EXPECT_EQ(d.FindWindow((u"QM" + c.query).c_str(), nullptr), expected);
@@ -263,25 +263,25 @@ TEST_P(Captions, FollowTheControlsOwnText) {
 INSTANTIATE_TEST_SUITE_P(
     Controls, Captions,
     ::testing::Values(
-        CaptionCase{"label", {.behavior = Behavior::Static, .text = u"현금"}, u"현금", u"현금", 1, u"new", u"new"},
-        CaptionCase{"button", {.behavior = Behavior::Button, .text = u"확인"}, u"확인", u"확인", 1, u"new", u"new"},
-        CaptionCase{"edit", {.behavior = Behavior::Edit, .text = u"start"}, u"start", u"", 1, u"new", u""},
-        CaptionCase{"single_line_edit", {.behavior = Behavior::Edit, .text = u"start", .multiline = false},
+        CaptionCase{"label", {.behaviour = Behaviour::Label, .text = u"현금"}, u"현금", u"현금", 1, u"new", u"new"},
+        CaptionCase{"button", {.behaviour = Behaviour::Button, .text = u"확인"}, u"확인", u"확인", 1, u"new", u"new"},
+        CaptionCase{"edit", {.behaviour = Behaviour::Edit, .text = u"start"}, u"start", u"", 1, u"new", u""},
+        CaptionCase{"single_line_edit", {.behaviour = Behaviour::Edit, .text = u"start", .multiline = false},
                     u"start", u"", 1, u"new", u""},
         CaptionCase{"list_ignores_creation_text",
-                    {.behavior = Behavior::ComboBox, .text = u"결제", .items = {u"현금", u"후불"}}, u"", u"",
+                    {.behaviour = Behaviour::Combo, .text = u"결제", .items = {u"현금", u"후불"}}, u"", u"",
                     m::CB_ERR, u"", u""},
         CaptionCase{"list_shows_the_selection",
-                    {.behavior = Behavior::ComboBox, .text = u"결제", .items = {u"현금", u"후불"}, .selected = 1},
+                    {.behaviour = Behaviour::Combo, .text = u"결제", .items = {u"현금", u"후불"}, .selection = 1},
                     u"후불", u"", m::CB_ERR, u"후불", u""},
         CaptionCase{"editable_combo",
-                    {.behavior = Behavior::ComboBox, .text = u"결제", .items = {u"현금"}, .editable = true}, u"",
+                    {.behaviour = Behaviour::Combo, .text = u"결제", .items = {u"현금"}, .editable = true}, u"",
                     u"", 1, u"new", u""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(TreeTest, SetCaptionChangesOnlyWhatLookupsSee) {
     const Hwnd main = Top(u"Main");
-    const Hwnd edit = d.Create({.behavior = Behavior::Edit, .text = u"shown", .parent = main});
+    const Hwnd edit = d.Create({.behaviour = Behaviour::Edit, .text = u"shown", .parent = main});
     d.SetCaption(edit, u"TcxMemo1");
     EXPECT_EQ(d.GetWindowText(edit, 127), u"TcxMemo1");
     EXPECT_EQ(d.FindWindowEx(main, kNoWindow, u"Edit", u"tcxmemo1"), edit);
@@ -293,7 +293,7 @@ TEST_F(TreeTest, SetCaptionChangesOnlyWhatLookupsSee) {
 
 TEST_F(TreeTest, DestroyedHandlesActLikeInvalidWindowsAndAreNeverReused) {
     const Hwnd main = Top(u"Main");
-    const Hwnd edit = d.Create({.behavior = Behavior::Edit, .text = u"x", .id = 7, .parent = main});
+    const Hwnd edit = d.Create({.behaviour = Behaviour::Edit, .text = u"x", .id = 7, .parent = main});
     const Hwnd popup = Top(u"Popup", u"", main);
     d.Destroy(main);
     for (Hwnd h : {main, edit, popup}) {
@@ -342,11 +342,11 @@ TEST_F(TreeTest, DestroyingAWindowOfTheTreeFromWmDestroySendsWmDestroyOnce) {
 }
 
 TEST_F(TreeTest, SysCommandCloseDestroysUnlessAHookHidesInstead) {
-    const Hwnd map = d.Create({.behavior = Behavior::Dialog, .text = u"지도보기"});
+    const Hwnd map = d.Create({.behaviour = Behaviour::Dialog, .text = u"지도보기"});
     d.Send(map, m::WM_SYSCOMMAND, m::SC_CLOSE, 0);
     EXPECT_FALSE(d.IsWindow(map));
 
-    const Hwnd reused = d.Create({.behavior = Behavior::Dialog, .text = u"지도보기"});
+    const Hwnd reused = d.Create({.behaviour = Behaviour::Dialog, .text = u"지도보기"});
     d.AddMessageHook(reused, [&](const Message& msg) -> std::optional<std::intptr_t> {
         if (msg.message != m::WM_CLOSE) return std::nullopt;
         d.Show(reused, false);

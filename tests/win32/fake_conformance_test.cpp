@@ -31,7 +31,7 @@
 namespace qm::mirror {
 namespace {
 
-using qm::testing::Behavior;
+using qm::testing::Behaviour;
 using qm::testing::FakeDesktop;
 using qm::testing::WindowSpec;
 
@@ -287,18 +287,18 @@ std::vector<Hwnd> BuildFakeTree(FakeDesktop& d) {
                 shape.overlapped = true;
                 break;
             case Kind::Popup:
-            case Kind::ChildDialog: shape.behavior = Behavior::Dialog; break;
-            case Kind::Edit: shape.behavior = Behavior::Edit; break;
-            case Kind::PushButton: shape.behavior = Behavior::Button; break;
+            case Kind::ChildDialog: shape.behaviour = Behaviour::Dialog; break;
+            case Kind::Edit: shape.behaviour = Behaviour::Edit; break;
+            case Kind::PushButton: shape.behaviour = Behaviour::Button; break;
             case Kind::CheckBox:
-                shape.behavior = Behavior::CheckBox;
+                shape.behaviour = Behaviour::CheckBox;
                 shape.checked = true;
                 break;
-            case Kind::Label: shape.behavior = Behavior::Static; break;
+            case Kind::Label: shape.behaviour = Behaviour::Label; break;
             case Kind::DropDownList:
-                shape.behavior = Behavior::ComboBox;
+                shape.behaviour = Behaviour::Combo;
                 for (const char16_t* item : kComboItems) shape.items.emplace_back(item);
-                shape.selected = kComboSelection;
+                shape.selection = kComboSelection;
                 break;
         }
         made.push_back(d.Create(shape));
