@@ -15,7 +15,7 @@
 namespace qm {
 namespace {
 
-using testing::Behavior;
+using testing::Behaviour;
 using testing::FakeDesktop;
 
 struct Controls {
@@ -27,20 +27,20 @@ struct Controls {
 class ResolverTest : public ::testing::Test {
 protected:
     ResolverTest() {
-        window = d.Create({.behavior = Behavior::Dialog, .text = u"entry", .rect = {0, 0, 600, 400}});
-        a = Child(Behavior::Edit, u"");
-        label = Child(Behavior::Static, u"라벨");
-        b = Child(Behavior::Edit, u"");
-        c = Child(Behavior::Edit, u"");
-        button = Child(Behavior::Button, u"버튼");
-        holder = Child(Behavior::Dialog, u"");
-        consign = d.Create({.behavior = Behavior::CheckBox, .text = u"탁송", .parent = holder});
-        group = Child(Behavior::Dialog, u"");
-        g0 = d.Create({.behavior = Behavior::Edit, .parent = group});
-        g1 = d.Create({.behavior = Behavior::Edit, .parent = group});
+        window = d.Create({.behaviour = Behaviour::Dialog, .text = u"entry", .rect = {0, 0, 600, 400}});
+        a = Child(Behaviour::Edit, u"");
+        label = Child(Behaviour::Label, u"라벨");
+        b = Child(Behaviour::Edit, u"");
+        c = Child(Behaviour::Edit, u"");
+        button = Child(Behaviour::Button, u"버튼");
+        holder = Child(Behaviour::Dialog, u"");
+        consign = d.Create({.behaviour = Behaviour::CheckBox, .text = u"탁송", .parent = holder});
+        group = Child(Behaviour::Dialog, u"");
+        g0 = d.Create({.behaviour = Behaviour::Edit, .parent = group});
+        g1 = d.Create({.behaviour = Behaviour::Edit, .parent = group});
     }
-    Hwnd Child(Behavior behavior, const char16_t* text) {
-        return d.Create({.behavior = behavior, .text = text, .parent = window});
+    Hwnd Child(Behaviour behaviour, const char16_t* text) {
+        return d.Create({.behaviour = behaviour, .text = text, .parent = window});
     }
     FakeDesktop d;
     Hwnd window, a, label, b, c, button, holder, consign, group, g0, g1;
@@ -176,11 +176,11 @@ TEST(Waits, EveryShapeEndsOnceTheProgramStopsAnswering) {
 // Boxes: [Static icon][Static text][Button ...] in a chosen order.
 class MessageBoxTest : public ::testing::Test {
 protected:
-    Hwnd Box(const char16_t* title, std::vector<std::pair<Behavior, const char16_t*>> children) {
-        const Hwnd box = d.Create({.behavior = Behavior::Dialog, .text = title, .rect = {0, 0, 300, 120}});
+    Hwnd Box(const char16_t* title, std::vector<std::pair<Behaviour, const char16_t*>> children) {
+        const Hwnd box = d.Create({.behaviour = Behaviour::Dialog, .text = title, .rect = {0, 0, 300, 120}});
         int id = 1;
-        for (const auto& [behavior, text] : children)
-            d.Create({.behavior = behavior, .text = text, .id = id++, .parent = box});
+        for (const auto& [behaviour, text] : children)
+            d.Create({.behaviour = behaviour, .text = text, .id = id++, .parent = box});
         return box;
     }
     int Commands(Hwnd box) const {
@@ -192,10 +192,10 @@ protected:
 };
 
 TEST_F(MessageBoxTest, RulesMatchTitleChildrenAndButtonPlace) {
-    const Hwnd textFirst = Box(u"확인", {{Behavior::Static, u""}, {Behavior::Static, u"긴 안내: 설정 값이 없습니다."},
-                                         {Behavior::Button, u"확인"}});
-    const Hwnd buttonFirst = Box(u"콜", {{Behavior::Button, u"확인"}, {Behavior::Static, u"설정 값이 없습니다 (3)"}});
-    const Hwnd other = Box(u"확인", {{Behavior::Static, u"다른 말"}, {Behavior::Button, u"확인"}});
+    const Hwnd textFirst = Box(u"확인", {{Behaviour::Label, u""}, {Behaviour::Label, u"긴 안내: 설정 값이 없습니다."},
+                                         {Behaviour::Button, u"확인"}});
+    const Hwnd buttonFirst = Box(u"콜", {{Behaviour::Button, u"확인"}, {Behaviour::Label, u"설정 값이 없습니다 (3)"}});
+    const Hwnd other = Box(u"확인", {{Behaviour::Label, u"다른 말"}, {Behaviour::Button, u"확인"}});
 
     const MessageBoxRule exact{.title = u"확인", .mustHave = {{{u"Static", {u"다른 말"}}}}, .button = u"확인"};
     EXPECT_EQ(1, AnswerMessageBoxes(d, exact));
@@ -220,8 +220,8 @@ TEST_F(MessageBoxTest, RulesMatchTitleChildrenAndButtonPlace) {
 }
 
 TEST_F(MessageBoxTest, FirstAnswersOneBoxEveryAnswersAllAndSysCloseClosesTheBox) {
-    const Hwnd one = Box(u"카드결제", {{Behavior::Static, u"카드선택"}});
-    const Hwnd two = Box(u"카드결제", {{Behavior::Static, u"카드선택"}});
+    const Hwnd one = Box(u"카드결제", {{Behaviour::Label, u"카드선택"}});
+    const Hwnd two = Box(u"카드결제", {{Behaviour::Label, u"카드선택"}});
     const MessageBoxRule close{.title = u"카드결제", .mustHave = {{{u"Static", {u"카드선택"}}}},
                                .button = {}, .press = Press::SysClose};
     EXPECT_EQ(1, AnswerMessageBoxes(d, close));
