@@ -41,6 +41,7 @@ Hwnd FindAnchor(Desktop& desktop, Hwnd root, const AnchorSpec& anchor) {
         case AnchorSearch::FirstChild: return FirstChild(desktop, root);
         case AnchorSearch::InChildDialog:
             return ChildDialogHolding(desktop, root, anchor.dialogClass, anchor.recogniser);
+        case AnchorSearch::Known: break;  // the resolver reads the row's field
     }
     return kNoWindow;
 }
@@ -78,6 +79,7 @@ std::u16string DescribeAnchor(const AnchorSpec& anchor) {
         case AnchorSearch::DirectChild: return u"direct child " + what;
         case AnchorSearch::Descendant: return u"descendant " + what;
         case AnchorSearch::FirstChild: return u"first child";
+        case AnchorSearch::Known: return u"found with the window";
         case AnchorSearch::InChildDialog:
             return u"direct child " + what + u" of the first child " + std::u16string(anchor.dialogClass) +
                    u" holding one";

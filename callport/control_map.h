@@ -58,6 +58,7 @@ enum class AnchorSearch {
     Descendant,     // the first descendant, as EnumChildWindows visits them
     FirstChild,     // the window's first child (GW_CHILD), whatever it is
     InChildDialog,  // a direct child of the first direct child dialog that holds one
+    Known,          // a window found before the map is resolved (the row's `known` field)
 };
 struct AnchorSpec {
     AnchorSearch search = AnchorSearch::DirectChild;
@@ -105,6 +106,7 @@ struct ControlRow {
     AnchorSpec anchor;
     int missingCode = 0;  // 0: the anchor may be missing; its fields are then null
     std::array<ControlField<Controls>, kMaxFields> fields{};
+    Slot<Controls> known = nullptr;  // AnchorSearch::Known: the field that holds the anchor
 };
 
 // What the resolver found, row by row, for a person to read.
@@ -147,7 +149,9 @@ int ResolveControls(Desktop& desktop, Hwnd root, std::span<const ControlRow<Cont
                     Resolve mode, std::vector<ResolvedRow>* report) {
     int first = 0;
     for (const ControlRow<Controls>& row : rows) {
-        const Hwnd anchor = FindAnchor(desktop, root, row.anchor);
+        const Hwnd anchor = row.anchor.search == AnchorSearch::Known
+                                ? (row.known != nullptr ? row.known(out) : kNoWindow)
+                                : FindAnchor(desktop, root, row.anchor);
         if (desktop.NotResponding()) return result::kNotResponding;
         ResolvedRow* resolved = nullptr;
         if (report != nullptr) {

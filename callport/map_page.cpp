@@ -179,7 +179,7 @@ int CCallPort::RunPlacementScript(PageDocument& document, const char16_t* pointS
     if (const int code = FindEval(*window, eval, id)) return code;
     Pause(profile->shortSettle);
     const ScriptValue value = eval->Invoke(id, *script);
-    return value.boolean == true ? 0 : 63;
+    return value.boolean == true ? result::kSuccess : result::kPlacementFailed;
 }
 
 }  // namespace qm

@@ -101,13 +101,13 @@ int CLogiMapDialog::SetMapPosition(Module oleacc, const char16_t* pointScript, c
     {
         std::shared_ptr<PageDocument> document;
         int code = port_.GetMapDocument(oleacc, mapDialog, browser, document);
-        if (code != 0) return code;
+        if (code != result::kSuccess) return code;
         if (!document) return result::kNoDocument;
         ScriptInputs inputs;
         inputs.x = place.x;
         inputs.y = place.y;
         code = port_.RunPlacementScript(*document, pointScript, 256, ScriptArguments::TwoDoubles, inputs);
-        if (code != 0) return code;
+        if (code != result::kSuccess) return code;
     }  // every page object is let go here, before LogiD is asked to act
 
     auto pause = [&](std::int32_t ms) {
@@ -129,7 +129,7 @@ int CLogiMapDialog::ReadMapUrlPositions(Module oleacc, Hwnd mapDialog, Hwnd brow
                                         PlaceRecord* via3) {
     std::shared_ptr<PageDocument> document;
     const int code = port_.GetMapDocument(oleacc, mapDialog, browser, document);
-    if (code != 0) return code;
+    if (code != result::kSuccess) return code;
     if (!document) return result::kNoDocument;
     if (!document->GetParentWindow()) return result::kNoParentWindow;
     const std::optional<std::u16string> url = document->GetUrl();

@@ -36,12 +36,13 @@ constexpr AnchorSpec kCancelAnchor{kDirect, {u"Button", {u"취소", u"취   소(
 constexpr Row kControlMap[] = {
     {u"cancel button", kCancelAnchor, code::kCancelButtonNotFound,
      {{Field(u"cancel button", SlotOf<&C::cancelButton>)}}},
-    {u"telephone box (first child)", {AnchorSearch::FirstChild, {}}, 0,
-     {{Field(u"telephone box", SlotOf<&C::phoneEdit>),
-       Field(u"origin box", SlotOf<&C::originEdit>, {Next(1)}),
+    // The telephone box is the entry window's first child, taken when the window was.
+    {u"telephone box", {AnchorSearch::Known, {}}, 0,
+     {{Field(u"origin box", SlotOf<&C::originEdit>, {Next(1)}),
        Field(u"destination box", SlotOf<&C::destEdit>, {Next(2)}),
        Field(u"fare box", SlotOf<&C::fareEdit>, {Next(3)}),
-       Field(u"driver memo box", SlotOf<&C::driverMemoEdit>, {Next(4)})}}},
+       Field(u"driver memo box", SlotOf<&C::driverMemoEdit>, {Next(4)})}},
+     SlotOf<&C::phoneEdit>},
     {u"label 현금", {kDirect, {u"Static", {u"현금"}}}, code::kCashLabelNotFound,
      {{Field(u"cash box", SlotOf<&C::cashEdit>, {Next(1)})}}},
     {u"label 후불", {kDirect, {u"Static", {u"후불"}}}, code::kPostpaidLabelNotFound,
