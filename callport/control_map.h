@@ -27,18 +27,27 @@
 
 namespace qm {
 
-enum class StepKind : std::uint8_t { Next, Previous, FirstChild };
+enum class StepKind : std::uint8_t {
+    Next,          // GW_HWNDNEXT, count times
+    Previous,      // GW_HWNDPREV, count times
+    FirstChild,    // GW_CHILD
+    NextOfClass,   // the first later sibling of className (FindWindowEx in the parent, after the window)
+    ChildOfClass,  // the first child of className (FindWindowEx in the window)
+};
 struct WalkStep {
     StepKind kind = StepKind::Next;
     int count = 0;
+    std::u16string_view className{};
 };
-constexpr WalkStep Next(int k) { return {StepKind::Next, k}; }
-constexpr WalkStep Prev(int k) { return {StepKind::Previous, k}; }
-constexpr WalkStep Child() { return {StepKind::FirstChild, 1}; }
+constexpr WalkStep Next(int k) { return {StepKind::Next, k, {}}; }
+constexpr WalkStep Prev(int k) { return {StepKind::Previous, k, {}}; }
+constexpr WalkStep Child() { return {StepKind::FirstChild, 1, {}}; }
+constexpr WalkStep NextOfClass(std::u16string_view className) { return {StepKind::NextOfClass, 1, className}; }
+constexpr WalkStep ChildOfClass(std::u16string_view className) { return {StepKind::ChildOfClass, 1, className}; }
 
 // Steps applied left to right from the anchor; no steps: the anchor itself.
 struct Walk {
-    static constexpr std::size_t kMaxSteps = 4;
+    static constexpr std::size_t kMaxSteps = 6;
     std::array<WalkStep, kMaxSteps> steps{};
     std::size_t size = 0;
     constexpr Walk() = default;
@@ -87,16 +96,24 @@ Hwnd& ElementOf(typename MemberOf<decltype(Member)>::Class& controls) {
     return (controls.*Member)[Index];
 }
 
+// A control reached from a row's anchor. A required control that the walk
+// does not reach makes the row missing, as its anchor would; a required entry
+// without a slot only checks that the window is there.
 template <class Controls>
 struct ControlField {
     std::u16string_view name;  // for people: "origin box"
     Slot<Controls> slot = nullptr;
     Walk walk;
+    bool required = false;
 };
 
 template <class Controls>
 constexpr ControlField<Controls> Field(std::u16string_view name, Hwnd& (*slot)(Controls&), Walk walk = {}) {
-    return {name, slot, walk};
+    return {name, slot, walk, false};
+}
+template <class Controls>
+constexpr ControlField<Controls> Required(std::u16string_view name, Hwnd& (*slot)(Controls&), Walk walk) {
+    return {name, slot, walk, true};
 }
 
 template <class Controls>
@@ -114,6 +131,7 @@ struct ResolvedField {
     std::u16string_view name;
     Walk walk;
     Hwnd window{};
+    bool required = false;
 };
 struct ResolvedRow {
     std::u16string_view name;
@@ -158,15 +176,23 @@ int ResolveControls(Desktop& desktop, Hwnd root, std::span<const ControlRow<Cont
             report->push_back({row.name, row.anchor, row.missingCode, anchor, {}});
             resolved = &report->back();
         }
-        if (IsNull(anchor) && row.missingCode != 0) {
+        bool missing = IsNull(anchor);
+        if (!missing) {
+            for (const ControlField<Controls>& field : row.fields) {
+                if (field.slot == nullptr && !field.required) continue;
+                const Hwnd window = FollowWalk(desktop, anchor, field.walk);
+                if (field.slot != nullptr) field.slot(out) = window;
+                if (resolved != nullptr) resolved->fields.push_back({field.name, field.walk, window, field.required});
+                if (field.required && IsNull(window)) {
+                    missing = true;
+                    break;  // the rest of the row stays unset, as after a missing anchor
+                }
+            }
+        }
+        if (desktop.NotResponding()) return result::kNotResponding;
+        if (missing && row.missingCode != 0) {
             if (first == 0) first = row.missingCode;
             if (mode == Resolve::StopAtFirstMissing) return first;
-        }
-        for (const ControlField<Controls>& field : row.fields) {
-            if (field.slot == nullptr) continue;
-            const Hwnd window = FollowWalk(desktop, anchor, field.walk);
-            field.slot(out) = window;
-            if (resolved != nullptr) resolved->fields.push_back({field.name, field.walk, window});
         }
     }
     return first;

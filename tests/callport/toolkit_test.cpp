@@ -102,6 +102,24 @@ TEST_F(ResolverTest, EveryRowModeReportsEachRowAndStillAnswersTheFirstMissingCod
     EXPECT_EQ(DescribeAnchor(kMap[3].anchor), u"direct child Button \"탁송\" of the first child #32770 holding one");
 }
 
+// A required control missing from its place makes its row missing, as a missing
+// anchor would; steps by class find the first window of a class.
+TEST_F(ResolverTest, ARequiredControlThatIsNotThereDecidesItsRowsCode) {
+    const Row map[] = {
+        {u"label", {kDirect, {u"Static", {u"라벨"}}}, 41,
+         {{Required(u"first dialog after", SlotOf<&Controls::inner>, {NextOfClass(u"#32770")}),
+           Field(u"its check", SlotOf<&Controls::deep>, {NextOfClass(u"#32770"), ChildOfClass(u"Button")})}}},
+        {u"button", {kDirect, {u"Button", {u"버튼"}}}, 42,
+         {{Required<Controls>(u"a combo after it", nullptr, {NextOfClass(u"ComboBox")}),
+           Field(u"never set", SlotOf<&Controls::nested>, {Prev(1)})}}},
+    };
+    Controls got{};
+    EXPECT_EQ(42, ResolveControls<Controls>(d, window, map, got));
+    EXPECT_EQ(got.inner, holder);
+    EXPECT_EQ(got.deep, consign);
+    EXPECT_TRUE(IsNull(got.nested)) << "a row is left at its first missing control";
+}
+
 TEST_F(ResolverTest, ChainsSearchEachLinkUnderTheLastAndNullRootsFindNothing) {
     const ChainLink chain[] = {
         {u"holder", {kDirect, {u"#32770", {}}}, 31},
