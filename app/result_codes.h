@@ -88,6 +88,36 @@ constexpr int kHoldButtonNotFound = 92;
 constexpr int kInquiryButtonNotFound = 93;
 }  // namespace result::logid2
 
+// CManerXE4's own codes.
+namespace result::cmanerxe4 {
+constexpr int kReceptionTabNotFound = 7;
+constexpr int kReceptionButtonNotFound = 10;
+constexpr int kCallerLabelNotFound = 13;
+constexpr int kPostpaidLabelNotFound = 20;
+constexpr int kConsignmentLabelNotFound = 23;
+constexpr int kMemoLabelNotFound = 25;
+constexpr int kFeeLabelNotFound = 27;
+constexpr int kOriginLabelNotFound = 30;
+constexpr int kDestinationLabelNotFound = 33;
+constexpr int kViaAnchorNotFound = 50;
+constexpr int kOriginEmpty = 57;
+constexpr int kDestinationEmpty = 58;
+constexpr int kOriginNotTaken = 59;
+constexpr int kDestinationNotTaken = 60;
+constexpr int kPaymentNotSupported = 65;
+constexpr int kBranchNotShown = 66;
+constexpr int kCustomerNotShown = 68;
+constexpr int kSecondPhoneMismatch = 69;
+constexpr int kPaymentMismatch = 70;
+constexpr int kFareMismatch = 72;
+constexpr int kCashNegative = 73;
+constexpr int kPostpaidMismatch = 74;
+constexpr int kCardNegative = 75;
+constexpr int kMileageMismatch = 76;
+constexpr int kHoldButtonNotFound = 92;
+constexpr int kInquiryButtonNotFound = 93;
+}  // namespace result::cmanerxe4
+
 // Codes of the Logi map page's address, shared by LogiD2 and LogiD5.
 namespace result::logi {
 constexpr int kMapUrlUnreadable = 96;

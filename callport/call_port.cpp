@@ -52,6 +52,10 @@ std::intptr_t SendClick(Desktop& desktop, Hwnd control, bool moveCursor) {
     return desktop.Send(control, BM_SETSTATE, 0, 0);
 }
 
+std::intptr_t ClickPointLParam(Desktop& desktop, Hwnd control) {
+    return ClientLParam(desktop, control, ScreenPointOf(desktop, control));
+}
+
 bool PostClick(Desktop& desktop, Hwnd control) {
     const std::optional<Point> screen = ScreenPointOf(desktop, control);
     desktop.Post(control, WM_SETFOCUS, 0, 0);

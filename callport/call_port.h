@@ -23,6 +23,9 @@ namespace qm {
 // is not moved and the messages carry the client point 0,0 (the focus and the
 // button messages still matter to the control).
 std::intptr_t SendClick(Desktop& desktop, Hwnd control, bool moveCursor);
+// The mouse messages' lParam for the point 15,15 of the control's client area
+// (client 0,0 when its rectangles cannot be read), as SendClick aims.
+std::intptr_t ClickPointLParam(Desktop& desktop, Hwnd control);
 // The same five messages posted; the cursor is never moved.
 bool PostClick(Desktop& desktop, Hwnd control);
 // All lines of an edit box joined without separators; returns the units of text.

@@ -70,6 +70,19 @@ Hwnd FindDescendant(Desktop& desktop, Hwnd parent, const Recogniser& recogniser)
     return found;
 }
 
+Hwnd FindBrowser(Desktop& desktop, Hwnd mapWindow) {
+    constexpr std::u16string_view kBrowserClass = u"Internet Explorer_Server";
+    constexpr std::size_t kBrowserClassChars = 100;
+    Hwnd browser{};
+    if (IsNull(mapWindow)) return browser;
+    desktop.EnumChildWindows(mapWindow, [&](Hwnd child) {
+        if (desktop.GetClassName(child, kBrowserClassChars) != kBrowserClass) return true;
+        browser = child;
+        return false;
+    });
+    return browser;
+}
+
 Hwnd DirectChild(Desktop& desktop, Hwnd parent, const char16_t* className, const char16_t* text) {
     if (IsNull(parent)) return kNoWindow;
     return desktop.FindWindowEx(parent, kNoWindow, className, text);

@@ -39,6 +39,10 @@ bool Matches(Desktop& desktop, Hwnd window, const Recogniser& recogniser);
 // that the recogniser accepts; null when none does.
 Hwnd FindDescendant(Desktop& desktop, Hwnd parent, const Recogniser& recogniser);
 
+// The embedded browser of a map window: its first descendant of class
+// "Internet Explorer_Server" (the class read with 100 units); null when none.
+Hwnd FindBrowser(Desktop& desktop, Hwnd mapWindow);
+
 // A direct child of parent by class and exact text, as FindWindowEx finds it
 // among parent's own children (null class or text: any).
 Hwnd DirectChild(Desktop& desktop, Hwnd parent, const char16_t* className, const char16_t* text);

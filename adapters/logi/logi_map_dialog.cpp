@@ -11,9 +11,6 @@
 namespace qm {
 namespace {
 
-constexpr std::u16string_view kBrowserClass = u"Internet Explorer_Server";
-constexpr std::size_t kBrowserClassChars = 100;
-
 enum class Coordinate { X, Y };
 
 struct UrlKey {
@@ -86,11 +83,7 @@ int CLogiMapDialog::FindMapDialog(MapDialogHandles& out) {
 
     // The browser window may come after the dialog: look first, then wait.
     const bool found = ProbeThenSleep(desktop_, profile_.mapWait, [&] {
-        desktop_.EnumChildWindows(dialog, [&](Hwnd child) {
-            if (desktop_.GetClassName(child, kBrowserClassChars) != kBrowserClass) return true;
-            out.browser = child;
-            return false;
-        });
+        out.browser = FindBrowser(desktop_, dialog);
         return !IsNull(out.browser);
     });
     return found ? result::kSuccess : result::kMapBrowserNotFound;
