@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/result_codes.h"
+#include "callport/text.h"
 #include "callport/wait.h"
 #include "platform/messages.h"
 
@@ -90,6 +91,15 @@ int ReadEditLines(Desktop& desktop, Hwnd edit, std::u16string& text) {
     text = std::move(joined);
     // The units kept, so the count always matches the text handed back.
     return static_cast<int>(text.size());
+}
+
+AmountRead ReadAmountInto(Desktop& desktop, Hwnd box, char16_t* field, std::size_t units) {
+    AmountRead read;
+    read.shown = desktop.SendGetText(box, 1024);
+    if (read.shown.empty()) return read;
+    WriteField(field, units, Remove(Trim(read.shown), u','));
+    read.value = LeadingInteger(ReadField(field, units));
+    return read;
 }
 
 void PostCommandAndMouseClick(Desktop& desktop, Hwnd parent, Hwnd control) {

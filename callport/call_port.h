@@ -31,6 +31,18 @@ bool PostClick(Desktop& desktop, Hwnd control);
 // All lines of an edit box joined without separators; returns the units of text.
 // At most 65,535 lines and 65,535 units are read.
 int ReadEditLines(Desktop& desktop, Hwnd edit, std::u16string& text);
+// An amount box read back: the text as read (WM_GETTEXT, 1024 units) and, when
+// it is not empty, stored into field trimmed and without thousands commas,
+// with the signed integer it starts with. An empty box leaves field alone.
+struct AmountRead {
+    std::u16string shown;
+    std::int64_t value = 0;
+};
+AmountRead ReadAmountInto(Desktop& desktop, Hwnd box, char16_t* field, std::size_t units);
+template <std::size_t N>
+AmountRead ReadAmountInto(Desktop& desktop, Hwnd box, char16_t (&field)[N]) {
+    return ReadAmountInto(desktop, box, field, N);
+}
 // Posts the control's BN_CLICKED command to parent, then a real mouse click just
 // below the control's client area, and puts the cursor back. When the control's
 // rectangles cannot be read no real click is made and the cursor stays put.

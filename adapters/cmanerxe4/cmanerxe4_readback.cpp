@@ -125,12 +125,11 @@ int CCallPortCManerXE4::ReadEntryWindow(Module oleacc, const char16_t* readScrip
     if (raw.empty()) return code::kPaymentMismatch;
     o.payType = raw == u"현금" ? 1 : raw == u"후불(마일)" ? 4 : raw == u"복합" ? 0 : 3;
 
-    raw = Read(c_.fareEdit);
+    const AmountRead fare = ReadAmountInto(desktop, c_.fareEdit, o.fare);
     if (Hung()) return kHung;
-    if (raw.empty()) return code::kFareMismatch;
-    WriteField(o.fare, Remove(Trim(raw), u','));
-    if (LeadingInteger(ReadField(o.fare)) < 0) {
-        message = raw;
+    if (fare.shown.empty()) return code::kFareMismatch;
+    if (fare.value < 0) {
+        message = fare.shown;
         return code::kFareMismatch;
     }
 
@@ -147,32 +146,31 @@ int CCallPortCManerXE4::ReadEntryWindow(Module oleacc, const char16_t* readScrip
         {c_.cardEdit, o.cardAmount, std::size(o.cardAmount), code::kCardNegative},
     };
     for (const Amount& amount : amounts) {
-        raw = Read(amount.box);
+        const AmountRead read = ReadAmountInto(desktop, amount.box, amount.field, amount.units);
         if (Hung()) return kHung;
-        if (raw.empty()) continue;
-        WriteField(amount.field, amount.units, Remove(Trim(raw), u','));
-        if (LeadingInteger(ReadField(amount.field, amount.units)) < 0) {
-            message = raw;
+        if (read.shown.empty()) continue;
+        if (read.value < 0) {
+            message = read.shown;
             return amount.code;
         }
     }
     // One payment type carries the whole fare.
-    const std::u16string fare(ReadField(o.fare));
+    const std::u16string whole(ReadField(o.fare));
     switch (o.payType) {
         case 1:
-            WriteField(o.cashAmount, fare);
+            WriteField(o.cashAmount, whole);
             WriteField(o.postpaidAmount, u"0");
             WriteField(o.mileageAmount, u"0");
             break;
         case 3:
             WriteField(o.cashAmount, u"0");
-            WriteField(o.postpaidAmount, fare);
+            WriteField(o.postpaidAmount, whole);
             WriteField(o.mileageAmount, u"0");
             break;
         case 4:
             WriteField(o.cashAmount, u"0");
             WriteField(o.postpaidAmount, u"0");
-            WriteField(o.mileageAmount, fare);
+            WriteField(o.mileageAmount, whole);
             break;
         default: break;
     }

@@ -112,12 +112,11 @@ int CCallPortLogiD2::ReadOrderWindow(Module oleacc, const char16_t* /*readScript
         return code::kPaymentNotSupported;
     }
 
-    raw = desktop.SendGetText(c_.fareEdit, 1024);
+    const AmountRead fare = ReadAmountInto(desktop, c_.fareEdit, o.fare);
     if (Hung()) return kHung;
-    if (raw.empty()) return code::kFareEmpty;
-    WriteField(o.fare, Remove(Trim(raw), u','));
-    if (LeadingInteger(ReadField(o.fare)) < 0) {
-        message = raw;
+    if (fare.shown.empty()) return code::kFareEmpty;
+    if (fare.value < 0) {
+        message = fare.shown;
         return code::kFareMismatch;
     }
 
@@ -135,16 +134,14 @@ int CCallPortLogiD2::ReadOrderWindow(Module oleacc, const char16_t* /*readScript
     };
     int positives = 0;
     for (const Amount& amount : amounts) {
-        raw = desktop.SendGetText(amount.box, 1024);
+        const AmountRead read = ReadAmountInto(desktop, amount.box, amount.field, amount.units);
         if (Hung()) return kHung;
-        if (raw.empty()) continue;
-        WriteField(amount.field, amount.units, Remove(Trim(raw), u','));
-        const std::int64_t value = LeadingInteger(ReadField(amount.field, amount.units));
-        if (value < 0) {
-            message = raw;
+        if (read.shown.empty()) continue;
+        if (read.value < 0) {
+            message = read.shown;
             return amount.code;
         }
-        if (value > 0) ++positives;
+        if (read.value > 0) ++positives;
     }
     if (positives > 1) o.payType = 0;
 
