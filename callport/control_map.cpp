@@ -63,7 +63,7 @@ int ResolveChain(Desktop& desktop, Hwnd root, std::span<const ChainLink> links, 
     found = kNoWindow;
     Hwnd under = root;
     for (const ChainLink& link : links) {
-        const Hwnd window = FindAnchor(desktop, under, link.anchor);
+        const Hwnd window = FindAnchor(desktop, link.underRoot ? root : under, link.anchor);
         if (desktop.NotResponding()) return result::kNotResponding;
         if (report != nullptr) report->push_back({link.name, link.anchor, link.missingCode, window, {}});
         if (IsNull(window)) return link.missingCode;

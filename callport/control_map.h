@@ -149,6 +149,7 @@ struct ChainLink {
     std::u16string_view name;
     AnchorSpec anchor;
     int missingCode = 0;
+    bool underRoot = false;  // searched under the chain's root, not under the link before
 };
 // 0 with the last link's window in found, or the missing code of the first link
 // that is missing (found is then null); 99 when the program stopped answering.

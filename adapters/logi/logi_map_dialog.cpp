@@ -3,7 +3,6 @@
 #include <array>
 
 #include "app/result_codes.h"
-#include "callport/wait.h"
 #include "callport/windows.h"
 #include "callport/text.h"
 #include "platform/messages.h"
@@ -67,26 +66,7 @@ int ParseMapUrlPositions(std::u16string_view url, const MapPlaces& places) {
 }
 
 int CLogiMapDialog::FindMapDialog(MapDialogHandles& out) {
-    if (profile_.mapWait <= 0) return result::kMapDialogNotFound;
-    Hwnd dialog{};
-    SleepThenProbe(desktop_, profile_.mapWait, [&] {
-        dialog = desktop_.FindWindowEx(kNoWindow, kNoWindow, u"#32770", u"지도보기");
-        return !IsNull(dialog);
-    });
-    if (IsNull(dialog)) return result::kMapDialogNotFound;
-    out.dialog = dialog;
-
-    out.originButton = DirectChild(desktop_, dialog, u"Button", u"출발지를 현위치로");
-    if (IsNull(out.originButton)) return result::kMapOriginButtonNotFound;
-    out.destButton = DirectChild(desktop_, dialog, u"Button", u"도착지를 현위치로");
-    if (IsNull(out.destButton)) return result::kMapDestinationButtonNotFound;
-
-    // The browser window may come after the dialog: look first, then wait.
-    const bool found = ProbeThenSleep(desktop_, profile_.mapWait, [&] {
-        out.browser = FindBrowser(desktop_, dialog);
-        return !IsNull(out.browser);
-    });
-    return found ? result::kSuccess : result::kMapBrowserNotFound;
+    return qm::FindMapDialog(desktop_, profile_, {u"지도보기", u"출발지를 현위치로", u"도착지를 현위치로"}, out);
 }
 
 int CLogiMapDialog::SetMapPosition(Module oleacc, const char16_t* pointScript, const PlaceRecord& place,

@@ -15,16 +15,10 @@
 #include "app/delay_profile.h"
 #include "app/request_block.h"
 #include "callport/call_port.h"
+#include "callport/map_dialog.h"
 #include "platform/desktop.h"
 
 namespace qm {
-
-struct MapDialogHandles {
-    Hwnd dialog{};        // top-level "#32770" named "지도보기"
-    Hwnd originButton{};  // its Button "출발지를 현위치로"
-    Hwnd destButton{};    // its Button "도착지를 현위치로"
-    Hwnd browser{};       // its "Internet Explorer_Server" descendant
-};
 
 // The five places whose coordinates the page's address carries.
 struct MapPlaces {

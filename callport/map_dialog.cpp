@@ -1,0 +1,29 @@
+#include "callport/map_dialog.h"
+
+#include "app/result_codes.h"
+#include "callport/wait.h"
+#include "callport/windows.h"
+
+namespace qm {
+
+int FindMapDialog(Desktop& desktop, const DelayProfile& profile, const MapDialogSpec& spec, MapDialogHandles& out) {
+    SleepThenProbe(desktop, profile.mapWait, [&] {
+        out.dialog = desktop.FindWindowEx(kNoWindow, kNoWindow, u"#32770", spec.title);
+        return !IsNull(out.dialog);
+    });
+    if (IsNull(out.dialog)) return result::kMapDialogNotFound;
+
+    out.originButton = DirectChild(desktop, out.dialog, u"Button", spec.originButton);
+    if (IsNull(out.originButton)) return result::kMapOriginButtonNotFound;
+    out.destButton = DirectChild(desktop, out.dialog, u"Button", spec.destButton);
+    if (IsNull(out.destButton)) return result::kMapDestinationButtonNotFound;
+
+    // The browser window may come after the dialog: look first, then wait.
+    const bool found = ProbeThenSleep(desktop, profile.mapWait, [&] {
+        out.browser = FindBrowser(desktop, out.dialog);
+        return !IsNull(out.browser);
+    });
+    return found ? result::kSuccess : result::kMapBrowserNotFound;
+}
+
+}  // namespace qm
