@@ -277,4 +277,20 @@ void CopyBracketedText(const char16_t* text, PlaceRecord* place) {
     WriteField(place->name, t);
 }
 
+void PrefixViaName(PlaceRecord& place, ViaDetail detail) {
+    const std::u16string_view name = ReadField(place.name);
+    const std::u16string_view fullText = ReadField(place.fullText);
+    if (name == fullText) return;
+    std::u16string t = Trim(fullText);
+    if (detail == ViaDetail::BeforeLenticular) {
+        const int bracket = Find(t, u'【', 1);
+        if (bracket > 0) t = Trim(Left(t, bracket));
+    }
+    const int k = ReverseFind(t, u' ');
+    if (k <= 0) return;
+    const std::u16string word = Mid(t, k + 1);
+    if (Contains(name, word)) return;
+    WriteField(place.name, word + u" " + std::u16string(name));
+}
+
 }  // namespace qm

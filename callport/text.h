@@ -53,4 +53,12 @@ std::u16string FormatPhoneNumber(std::u16string_view number);
 // when there is such a pair, else the whole text; trimmed, cut to the field.
 void CopyBracketedText(const char16_t* text, PlaceRecord* place);
 
+// A via point's name completed from its detail text: the detail's last word
+// (after its last blank, which must not be its first character) and a blank
+// go in front of the name when the name lacks that word. Nothing changes when
+// the name equals the detail text. BeforeLenticular first cuts the trimmed
+// detail at a "【" that is not its first character.
+enum class ViaDetail { Whole, BeforeLenticular };
+void PrefixViaName(PlaceRecord& place, ViaDetail detail = ViaDetail::Whole);
+
 }  // namespace qm

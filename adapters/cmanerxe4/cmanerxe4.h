@@ -127,8 +127,4 @@ private:
     Controls c_{};
 };
 
-// The via point's name with the last word of its detail text put in front when
-// the name lacks it ("%s %s").
-void PrefixViaName(PlaceRecord& place);
-
 }  // namespace qm

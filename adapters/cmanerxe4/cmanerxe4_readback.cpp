@@ -32,17 +32,6 @@ bool ContainsAny(std::u16string_view text, const std::array<std::u16string_view,
 
 }  // namespace
 
-void PrefixViaName(PlaceRecord& place) {
-    const std::u16string_view name = ReadField(place.name);
-    const std::u16string t = Trim(ReadField(place.fullText));
-    if (name == ReadField(place.fullText)) return;
-    const int k = ReverseFind(t, u' ');
-    if (k <= 0) return;
-    const std::u16string word = Mid(t, k + 1);
-    if (Contains(name, word)) return;
-    WriteField(place.name, word + u" " + std::u16string(name));
-}
-
 int CCallPortCManerXE4::ReadOrder(Module oleacc, const char16_t* readScript, OrderRecord* order,
                                   std::u16string& message) {
     if (int code = BringMainWindowForward(); code != kOk) return code;

@@ -90,6 +90,31 @@ TEST(CopyBracketedText, NullTextGivesAnEmptyNameAndLongNamesAreCutWhole) {
     EXPECT_EQ(place.name[511], u'\0');
 }
 
+TEST(PrefixViaName, PutsTheDetailsLastWordInFrontWhenTheNameLacksIt) {
+    struct Case {
+        std::u16string name, fullText;
+        ViaDetail detail;
+        std::u16string expected;
+    };
+    const Case cases[] = {
+        {u"스타벅스", u"서울 강남구 역삼동", ViaDetail::Whole, u"역삼동 스타벅스"},
+        {u"역삼동 스타벅스", u"서울 강남구 역삼동", ViaDetail::Whole, u"역삼동 스타벅스"},  // has the word
+        {u"같은", u"같은", ViaDetail::Whole, u"같은"},                                    // equal texts
+        {u"카페", u" 역삼동", ViaDetail::Whole, u"카페"},           // the only blank is trimmed away
+        {u"카페", u"역삼동", ViaDetail::Whole, u"카페"},            // no blank at all
+        {u"카페", u"서울 역삼동 【2층】", ViaDetail::Whole, u"【2층】 카페"},
+        {u"카페", u"서울 역삼동 【2층】", ViaDetail::BeforeLenticular, u"역삼동 카페"},
+        {u"카페", u"【2층】 서울 역삼동", ViaDetail::BeforeLenticular, u"역삼동 카페"},  // a leading 【 stays
+    };
+    for (const Case& c : cases) {
+        PlaceRecord place{};
+        WriteField(place.name, c.name);
+        WriteField(place.fullText, c.fullText);
+        PrefixViaName(place, c.detail);
+        EXPECT_EQ(U8(ReadField(place.name)), U8(c.expected)) << U8(c.name) << " / " << U8(c.fullText);
+    }
+}
+
 TEST(IsSpace, MatchesTheCLibraryOnEveryUnit) {
     const char* previous = std::setlocale(LC_CTYPE, nullptr);
     const std::string saved = previous ? previous : "C";
