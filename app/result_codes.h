@@ -118,6 +118,44 @@ constexpr int kHoldButtonNotFound = 92;
 constexpr int kInquiryButtonNotFound = 93;
 }  // namespace result::cmanerxe4
 
+// Icon2013's own codes.
+namespace result::icon2013 {
+constexpr int kMdiFrameNotFound = 6;
+constexpr int kInquiryDialogNotFound = 9;
+constexpr int kReceptionButtonNotFound = 10;
+constexpr int kNoOrderDialog = 12;
+constexpr int kBranchLabelNotFound = 13;
+constexpr int kSearchButtonNotFound = 16;
+constexpr int kFareLabelNotFound = 18;
+constexpr int kConsignmentButtonNotFound = 23;
+constexpr int kMemoLabelNotFound = 25;
+constexpr int kEnlargeButtonNotFound = 26;
+constexpr int kPaymentLabelNotFound = 27;
+constexpr int kCloseButtonNotFound = 29;
+constexpr int kOriginLabelNotFound = 30;
+constexpr int kDestinationLabelNotFound = 33;
+constexpr int kViaLabelNotFound = 53;
+constexpr int kShrinkButtonNotFound = 54;
+constexpr int kOriginEmpty = 57;
+constexpr int kDestinationEmpty = 58;
+constexpr int kOriginNotTaken = 59;
+constexpr int kDestinationNotTaken = 60;
+constexpr int kPaymentNotSupported = 65;
+constexpr int kBranchNotSelected = 66;
+constexpr int kBranchTextMalformed = 67;
+constexpr int kCustomerNotShown = 68;
+constexpr int kSecondPhoneMismatch = 69;
+constexpr int kPaymentComboEmpty = 70;
+constexpr int kFareEmpty = 71;
+constexpr int kFareMismatch = 72;
+constexpr int kPostpaidNegative = 74;
+constexpr int kCardNegative = 75;
+constexpr int kMileageNegative = 76;
+constexpr int kMixedWithoutAmounts = 77;
+constexpr int kHoldButtonNotFound = 92;
+constexpr int kInquiryButtonNotFound = 93;
+}  // namespace result::icon2013
+
 // Codes of the Logi map page's address, shared by LogiD2 and LogiD5.
 namespace result::logi {
 constexpr int kMapUrlUnreadable = 96;
