@@ -14,7 +14,6 @@ constexpr std::size_t kColumn = 25;  // where the help of an option starts, afte
 std::u16string HelpLine(const std::u16string& head, const std::u16string& help) {
     std::u16string out = u"  " + head;
     out.append(head.size() < kColumn ? kColumn - head.size() : 1, u' ');
-    out.push_back(u' ');
     for (char16_t c : help) {
         out.push_back(c);
         if (c == u'\n') out.append(kColumn + 2, u' ');
