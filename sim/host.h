@@ -166,8 +166,9 @@ public:
     virtual void PlaceAfter(Hwnd window, Hwnd after) = 0;
 
     // Reactions. Setting a hook replaces the earlier one of that kind.
-    // WM_COMMAND arriving at target (from a control whose command target it
-    // is, or sent or posted by anyone): id = LOWORD(wParam), code = HIWORD.
+    // WM_COMMAND handled at target: a control's whose command target it is
+    // (wherever it arrives), or one without such a control sent or posted to
+    // target by anyone: id = LOWORD(wParam), code = HIWORD.
     virtual void OnCommand(Hwnd target, CommandHandler handler) = 0;
     // WM_KEYDOWN, sent or posted, before the control's own handling.
     virtual void OnKey(Hwnd control, KeyHandler handler) = 0;

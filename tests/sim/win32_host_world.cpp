@@ -49,7 +49,7 @@ public:
 private:
     OleScope ole_;
     Win32Host host_{::GetModuleHandleW(nullptr)};
-    Win32Desktop desktop_;
+    win32::Win32Desktop desktop_;
 };
 
 }  // namespace
