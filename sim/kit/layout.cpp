@@ -85,7 +85,7 @@ Hwnd Built::Get(const std::string& name) const {
     return it == named.end() ? kNoWindow : it->second;
 }
 
-WindowSpec SpecOf(const LayoutNode& node) {
+WindowSpec DescriptionOf(const LayoutNode& node) {
     WindowSpec s;
     s.behaviour = node.behaviour;
     s.className = node.className;
@@ -103,7 +103,7 @@ WindowSpec SpecOf(const LayoutNode& node) {
 namespace {
 
 void Build(Host& host, const LayoutNode& node, Hwnd parent, Hwnd owner, const OmitRule& omit, Built& out) {
-    WindowSpec s = SpecOf(node);
+    WindowSpec s = DescriptionOf(node);
     s.parent = parent;
     s.owner = owner;
     if (!node.commandTarget.empty()) {

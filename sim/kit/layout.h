@@ -79,6 +79,6 @@ Built BuildChildren(Host& host, const std::vector<LayoutNode>& nodes, Hwnd paren
 Built BuildTopLevel(Host& host, const LayoutNode& root, Hwnd owner, const OmitRule& omit);
 
 // The window description a node makes (without parent, owner and target).
-WindowSpec SpecOf(const LayoutNode& node);
+WindowSpec DescriptionOf(const LayoutNode& node);
 
 }  // namespace qm::sim::kit

@@ -185,6 +185,14 @@ TEST(KitOrders, TheBookNumbersOrdersAndWritesItsFileOnEveryChange) {
     EXPECT_FALSE(OrderBook().Write()) << "no file, nothing written";
 }
 
+WindowSpec TopLevelOf(const std::u16string& cls, const std::u16string& text = {}) {
+    WindowSpec s;
+    s.className = cls;
+    s.text = text;
+    s.rect = {0, 0, 400, 300};
+    return s;
+}
+
 class KitLayoutTest : public ::testing::Test {
 protected:
     testing::FakeDesktop d_;
@@ -236,7 +244,7 @@ TEST_F(KitLayoutTest, ALeftOutWindowTakesItsChildrenAndItsDependantsWithIt) {
     FindNode(nodes, "fareLabel")->text = u"수수료";
     EXPECT_EQ(FindNode(nodes, "save")->id, 4) << "found inside its parent";
     EXPECT_EQ(FindNode(nodes, "nothing"), nullptr);
-    const Hwnd frame = host_.Create({.className = u"QmLayoutFrame2", .rect = {0, 0, 400, 300}});
+    const Hwnd frame = host_.Create(TopLevelOf(u"QmLayoutFrame2"));
     const Built built = BuildChildren(host_, nodes, frame, [](const WindowSpec& s) { return s.id == 2; });
     EXPECT_TRUE(IsNull(built.Get("box")));
     EXPECT_TRUE(IsNull(built.Get("save")));
@@ -250,7 +258,7 @@ class TinySim final : public Substitute {
 public:
     TinySim(Host& host, CommonOptions o) : Substitute(host, std::move(o)) {}
     bool Start() override {
-        main_ = Make({.className = u"QmTinyMain", .text = u"tiny", .rect = {0, 0, 300, 200}});
+        main_ = Make(TopLevelOf(u"QmTinyMain", u"tiny"));
         ListenMain(main_, [this](int id, int code, Hwnd) { own.push_back(id * 10 + code); });
         return !IsNull(main_);
     }
