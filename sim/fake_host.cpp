@@ -44,6 +44,7 @@ Hwnd FakeHost::Create(const WindowSpec& desc) {
     w.behaviour = FakeBehaviour(desc.behaviour);
     w.className = desc.className.empty() ? std::u16string(StandardClass(desc.behaviour)) : desc.className;
     if (w.className.empty()) return kNoWindow;  // a container needs its class
+    if (!classes_.Admit(w.className, desc.behaviour)) return kNoWindow;
     w.text = desc.text;
     w.id = desc.id;
     w.parent = desc.parent;
@@ -69,7 +70,7 @@ Hwnd FakeHost::Create(const WindowSpec& desc) {
     if (desc.behaviour == Behaviour::Combo && desc.editable && desc.selection < 0 && !desc.text.empty()) {
         desktop_.HostSetText(h, desc.text);
     }
-    handlers_[h];
+    handlers_[h].behaviour = desc.behaviour;
     std::weak_ptr<bool> alive = alive_;
     hooks_.push_back(desktop_.AddMessageHook(h, [this, alive](const testing::Message& m) -> std::optional<std::intptr_t> {
         if (alive.expired() || !*alive.lock()) return std::nullopt;
@@ -83,11 +84,31 @@ FakeHost::Handlers* FakeHost::Find(Hwnd window) {
     return it == handlers_.end() ? nullptr : &it->second;
 }
 
+Hwnd FakeHost::CommandTarget(Hwnd control) const {
+    const Hwnd target = desktop_.NotifyTarget(control);
+    return IsNull(target) ? desktop_.Parent(control) : target;
+}
+
+void FakeHost::RaiseText(Hwnd window) {
+    if (settingText_ > 0) return;
+    Handlers* found = Find(window);
+    if (!found) return;
+    TextHandler call = found->text;  // copied: it may destroy the window
+    if (call) call();
+}
+
 std::optional<std::intptr_t> FakeHost::Dispatch(const testing::Message& m) {
     Handlers* h = Find(m.window);
     if (!h) return std::nullopt;
     switch (m.message) {
         case msg::WM_COMMAND: {
+            // A command naming one of the program's controls is handled at its target.
+            const auto control = static_cast<Hwnd>(m.lParam);
+            if (!IsNull(control) && Find(control)) {
+                const Hwnd target = CommandTarget(control);
+                if (!IsNull(target) && target != m.window && Find(target))
+                    return desktop_.HostSend(target, msg::WM_COMMAND, m.wParam, m.lParam);
+            }
             // Copied: the handler may destroy the window and with it this record.
             CommandHandler handler = h->command;
             if (!handler) return std::nullopt;
@@ -99,10 +120,29 @@ std::optional<std::intptr_t> FakeHost::Dispatch(const testing::Message& m) {
             if (handler && handler(static_cast<std::uint32_t>(m.wParam))) return 0;
             return std::nullopt;
         }
+        case msg::WM_LBUTTONDOWN:
+        case msg::WM_LBUTTONUP: {
+            MouseHandler handler = h->mouse;
+            const auto packed = static_cast<std::uint32_t>(m.lParam);
+            const MouseEvent event{m.message == msg::WM_LBUTTONDOWN,
+                                   {static_cast<std::int16_t>(packed & 0xFFFFu), static_cast<std::int16_t>(packed >> 16)}};
+            if (handler && handler(event)) return 0;
+            return std::nullopt;
+        }
         case msg::WM_SETFOCUS:
         case msg::WM_KILLFOCUS: {
+            const bool gained = m.message == msg::WM_SETFOCUS;
+            const Behaviour behaviour = h->behaviour;
             FocusHandler handler = h->focus;
-            if (handler) handler(m.message == msg::WM_SETFOCUS);
+            if (handler) handler(gained);
+            // An edit box tells its command target, as the real one does.
+            if (behaviour == Behaviour::Edit && Find(m.window)) {
+                const Hwnd target = CommandTarget(m.window);
+                if (Find(target))
+                    desktop_.HostSend(target, msg::WM_COMMAND,
+                                      msg::MakeWParam(desktop_.Id(m.window), gained ? kEnSetFocus : kEnKillFocus),
+                                      static_cast<std::intptr_t>(m.window));
+            }
             return std::nullopt;
         }
         case msg::WM_CLOSE: {
@@ -133,6 +173,8 @@ void FakeHost::Show(Hwnd window, bool visible) {
 }
 
 bool FakeHost::IsVisible(Hwnd window) const { return Exists(window) && desktop_.IsVisible(window); }
+
+bool FakeHost::IsMinimized(Hwnd window) const { return Exists(window) && desktop_.IsMinimized(window); }
 
 void FakeHost::SetText(Hwnd window, const std::u16string& text) {
     if (!Exists(window)) return;
@@ -181,6 +223,10 @@ void FakeHost::OnFocus(Hwnd control, FocusHandler handler) {
     if (Handlers* h = Find(control)) h->focus = std::move(handler);
 }
 
+void FakeHost::OnMouse(Hwnd control, MouseHandler handler) {
+    if (Handlers* h = Find(control)) h->mouse = std::move(handler);
+}
+
 void FakeHost::OnTextChanged(Hwnd control, TextHandler handler) {
     Handlers* h = Find(control);
     if (!h) return;
@@ -188,12 +234,17 @@ void FakeHost::OnTextChanged(Hwnd control, TextHandler handler) {
     if (h->textHooked) return;
     h->textHooked = true;
     std::weak_ptr<bool> alive = alive_;
-    hooks_.push_back(desktop_.AddTextHook(control, [this, alive](Hwnd window, const std::u16string&) {
-        if (alive.expired() || !*alive.lock() || settingText_ > 0) return;
-        Handlers* found = Find(window);
-        if (!found) return;
-        TextHandler call = found->text;
-        if (call) call();
+    if (h->behaviour == Behaviour::Edit) {
+        // Every change of an edit box's text: typing, editing keys, WM_SETTEXT.
+        hooks_.push_back(desktop_.AddTextHook(control, [this, alive](Hwnd window, const std::u16string&) {
+            if (!alive.expired() && *alive.lock()) RaiseText(window);
+        }));
+        return;
+    }
+    // Other windows: a WM_SETTEXT they took (not a combo's selection).
+    hooks_.push_back(desktop_.AddAfterHook(control, [this, alive](const testing::Message& m, std::intptr_t result) {
+        if (alive.expired() || !*alive.lock()) return;
+        if (m.message == msg::WM_SETTEXT && result != 0 && result != msg::CB_ERR) RaiseText(m.window);
     }));
 }
 

@@ -14,6 +14,11 @@
 //     program's timers keep running meanwhile.
 //   - Timers run on the desktop's virtual clock: they fire during the robot's
 //     Sleep calls, and a 0 ms timer at the next one.
+//   - The rules of host.h that the fake desktop does not keep by itself are
+//     kept here on top of its hooks: commands handled at the named control's
+//     target, EN_SETFOCUS/EN_KILLFOCUS from edit boxes, the text hook's
+//     WM_SETTEXT rule for windows other than edit boxes, one behaviour per
+//     class name.
 #pragma once
 
 #include <map>
@@ -41,6 +46,7 @@ public:
     bool Exists(Hwnd window) const override;
     void Show(Hwnd window, bool visible) override;
     bool IsVisible(Hwnd window) const override;
+    bool IsMinimized(Hwnd window) const override;
     void SetText(Hwnd window, const std::u16string& text) override;
     std::u16string GetText(Hwnd window) const override;
     bool GetCheck(Hwnd checkBox) const override;
@@ -53,6 +59,7 @@ public:
     void OnCommand(Hwnd target, CommandHandler handler) override;
     void OnKey(Hwnd control, KeyHandler handler) override;
     void OnFocus(Hwnd control, FocusHandler handler) override;
+    void OnMouse(Hwnd control, MouseHandler handler) override;
     void OnTextChanged(Hwnd control, TextHandler handler) override;
     void OnClose(Hwnd window, CloseHandler handler) override;
     void OnDestroy(Hwnd window, DestroyHandler handler) override;
@@ -76,14 +83,19 @@ private:
         TextHandler text;
         CloseHandler close;
         DestroyHandler destroy;
+        MouseHandler mouse;
+        Behaviour behaviour = Behaviour::Container;
         bool textHooked = false;
     };
     Handlers* Find(Hwnd window);
+    Hwnd CommandTarget(Hwnd control) const;
+    void RaiseText(Hwnd window);
     std::optional<std::intptr_t> Dispatch(const testing::Message& m);
 
     testing::FakeDesktop& desktop_;
     int process_;
     std::map<Hwnd, Handlers> handlers_;
+    ClassBook classes_;
     std::vector<testing::HookId> hooks_;
     std::vector<TimerId> timers_;
     int settingText_ = 0;

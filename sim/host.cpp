@@ -18,6 +18,35 @@ const char16_t* StandardClass(Behaviour behaviour) {
     return u"";
 }
 
+namespace {
+
+std::u16string FoldAscii(std::u16string s) {
+    for (char16_t& c : s)
+        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+    return s;
+}
+
+bool SameFamily(Behaviour a, Behaviour b) {
+    auto family = [](Behaviour x) { return x == Behaviour::CheckBox ? Behaviour::Button : x; };
+    return family(a) == family(b);
+}
+
+}  // namespace
+
+bool ClassBook::Admit(const std::u16string& className, Behaviour behaviour) {
+    if (classes_.empty()) {
+        for (Behaviour b : {Behaviour::Edit, Behaviour::Button, Behaviour::Label, Behaviour::Combo, Behaviour::Dialog,
+                            Behaviour::Browser})
+            classes_.emplace_back(FoldAscii(StandardClass(b)), b);
+        classes_.emplace_back(u"mdiclient", Behaviour::Container);
+    }
+    const std::u16string key = FoldAscii(className);
+    for (const auto& [name, known] : classes_)
+        if (name == key) return SameFamily(known, behaviour);
+    classes_.emplace_back(key, behaviour);
+    return true;
+}
+
 Hwnd ShowMessageBox(Host& host, const MessageBoxSpec& desc, std::function<void(int id)> onAnswer) {
     constexpr int kWidth = 340;
     constexpr int kHeight = 150;
@@ -45,7 +74,7 @@ Hwnd ShowMessageBox(Host& host, const MessageBoxSpec& desc, std::function<void(i
     text.id = 0xFFFF;
     text.text = desc.text;
     text.rect = {56, 12, kWidth - 12, 80};
-    host.Create(text);
+    if (desc.order == BoxOrder::TextThenButtons) host.Create(text);
 
     int left = kWidth - 12 - static_cast<int>(desc.buttons.size()) * (kButtonWidth + 8) + 8;
     for (const MessageBoxButton& b : desc.buttons) {
@@ -58,6 +87,7 @@ Hwnd ShowMessageBox(Host& host, const MessageBoxSpec& desc, std::function<void(i
         host.Create(button);
         left += kButtonWidth + 8;
     }
+    if (desc.order == BoxOrder::ButtonsThenText) host.Create(text);
 
     // The answer is given once, whichever way it comes.
     auto answer = std::make_shared<std::function<void(int)>>(std::move(onAnswer));

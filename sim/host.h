@@ -12,15 +12,38 @@
 // it runs on. Window handles are the port's Hwnd values, so a test can hand a
 // window of the substitute straight to the robot's Desktop.
 //
-// Ordering rules both hosts keep:
+// Rules both hosts keep (tests/sim/host_contract_test.cpp holds them to it):
 //   - children are kept in creation order (GW_CHILD is the first created,
 //     GW_HWNDNEXT the next created);
 //   - a new top-level window goes on top of the other top-level windows;
-//   - WM_COMMAND of a control goes to its command target (the parent unless
-//     the description names another window); EN_CHANGE and CBN_SELCHANGE travel the
-//     same way;
-//   - hooks run before the control's own default behaviour; a key hook that
-//     returns true consumes the key.
+//   - a control's command target is its parent unless the description names
+//     another window. A WM_COMMAND whose lParam names a control of the program
+//     is handled at that control's command target, wherever it arrives (the
+//     control's own notifications, and a command sent or posted by another
+//     program to any window of this one); a WM_COMMAND without a control (or
+//     naming a window that is not the program's) is handled where it arrives.
+//     BN_CLICKED, EN_CHANGE, EN_SETFOCUS, EN_KILLFOCUS and CBN_SELCHANGE travel
+//     this way;
+//   - an edit box sends EN_SETFOCUS / EN_KILLFOCUS on every WM_SETFOCUS /
+//     WM_KILLFOCUS it gets (sent by another program too, as Wine's edit does),
+//     after the focus hook;
+//   - the text hook runs after typing or editing keys changed an edit box, and
+//     after a WM_SETTEXT from another program that a window took (any
+//     behaviour; a drop-down list refuses it); a combo's selection (CB_SETCURSEL,
+//     arrow keys) is no text change, and the program's own SetText and
+//     SetSelection never raise it;
+//   - a class name carries one behaviour: the first window of a name fixes it
+//     (a standard class's is fixed from the start: "Edit" Edit, "Button"
+//     Button or CheckBox, "Static" Label, "ComboBox" Combo, "#32770" Dialog,
+//     "MDIClient" Container, "Internet Explorer_Server" Browser), and Create
+//     refuses a window of that name with another behaviour. Names are compared
+//     with ASCII case folded, as window classes are;
+//   - the mouse hook sees WM_LBUTTONDOWN and WM_LBUTTONUP, sent, posted or from
+//     a real click (mouse_event, SendInput) on the window, with the client
+//     point of lParam; a label with a mouse hook takes real clicks itself (a
+//     plain Static lets them through to its parent);
+//   - hooks run before the control's own default behaviour; a key or mouse
+//     hook that returns true consumes the message.
 #pragma once
 
 #include <cstdint>
@@ -85,6 +108,28 @@ struct PageSpec {
 
 using TimerId = std::uint64_t;
 
+// Edit notifications the hosts send besides the port's list.
+constexpr std::uint16_t kEnSetFocus = 0x0100;
+constexpr std::uint16_t kEnKillFocus = 0x0200;
+
+// A left-button message at a window, in its client coordinates.
+struct MouseEvent {
+    bool down = false;  // WM_LBUTTONDOWN (true) or WM_LBUTTONUP
+    Point client{};
+};
+
+// The class names a program has used and the behaviour each carries (see the
+// rules above); both hosts keep one.
+class ClassBook {
+public:
+    // True when a window of className may have behaviour; the first admitted
+    // window of a name fixes the name's behaviour.
+    bool Admit(const std::u16string& className, Behaviour behaviour);
+
+private:
+    std::vector<std::pair<std::u16string, Behaviour>> classes_;  // folded name, behaviour
+};
+
 class Host {
 public:
     virtual ~Host() = default;
@@ -95,6 +140,7 @@ public:
     using TextHandler = std::function<void()>;
     using CloseHandler = std::function<bool()>;
     using DestroyHandler = std::function<void()>;
+    using MouseHandler = std::function<bool(const MouseEvent& event)>;
 
     // Windows. Create returns kNoWindow when the window cannot be made.
     virtual Hwnd Create(const WindowSpec& desc) = 0;
@@ -104,6 +150,8 @@ public:
     virtual bool Exists(Hwnd window) const = 0;
     virtual void Show(Hwnd window, bool visible) = 0;
     virtual bool IsVisible(Hwnd window) const = 0;
+    // Minimised (SW_SHOWMINIMIZED, SW_MINIMIZE) and not restored since.
+    virtual bool IsMinimized(Hwnd window) const = 0;
     // Sets a window's text without raising its own text hook.
     virtual void SetText(Hwnd window, const std::u16string& text) = 0;
     virtual std::u16string GetText(Hwnd window) const = 0;
@@ -118,15 +166,18 @@ public:
     virtual void PlaceAfter(Hwnd window, Hwnd after) = 0;
 
     // Reactions. Setting a hook replaces the earlier one of that kind.
-    // WM_COMMAND arriving at target (from a control whose command target it
-    // is, or sent or posted by anyone): id = LOWORD(wParam), code = HIWORD.
+    // WM_COMMAND handled at target: a control's whose command target it is
+    // (wherever it arrives), or one without such a control sent or posted to
+    // target by anyone: id = LOWORD(wParam), code = HIWORD.
     virtual void OnCommand(Hwnd target, CommandHandler handler) = 0;
     // WM_KEYDOWN, sent or posted, before the control's own handling.
     virtual void OnKey(Hwnd control, KeyHandler handler) = 0;
     // WM_SETFOCUS (true) and WM_KILLFOCUS (false).
     virtual void OnFocus(Hwnd control, FocusHandler handler) = 0;
+    // WM_LBUTTONDOWN and WM_LBUTTONUP, sent, posted or from a real click; true consumes it.
+    virtual void OnMouse(Hwnd control, MouseHandler handler) = 0;
     // The control's text changed through input (typing, Delete, WM_SETTEXT
-    // from another program); not raised by SetText.
+    // from another program); not raised by SetText or SetSelection.
     virtual void OnTextChanged(Hwnd control, TextHandler handler) = 0;
     // WM_CLOSE or SC_CLOSE; return true to let the window be destroyed.
     // Without a hook a top-level window is destroyed.
@@ -153,15 +204,20 @@ public:
 };
 
 // A message box as a top-level "#32770" window: a first Static that stands for
-// the icon (no text), a second Static with the text, then one push button per
-// answer. Pressing a button (its WM_COMMAND at the box, however it arrives)
+// the icon (no text), then a Static with the text and one push button per
+// answer, the text before the buttons or after them (order). Pressing a button (its WM_COMMAND at the box, however it arrives)
 // destroys the box and then calls onAnswer with the button's id; closing the
 // box answers cancelId.
 struct MessageBoxButton {
     std::u16string text;
     int id = 0;
 };
+enum class BoxOrder {
+    TextThenButtons,  // icon, text, buttons
+    ButtonsThenText,  // icon, buttons, text
+};
 struct MessageBoxSpec {
+    BoxOrder order = BoxOrder::TextThenButtons;
     std::u16string title;
     std::u16string text;
     std::vector<MessageBoxButton> buttons;

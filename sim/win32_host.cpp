@@ -107,7 +107,8 @@ bool Win32Host::EnsureClass(const std::u16string& className, Behaviour behaviour
 
 Hwnd Win32Host::Create(const WindowSpec& desc) {
     const std::u16string className = desc.className.empty() ? std::u16string(StandardClass(desc.behaviour)) : desc.className;
-    if (className.empty() || !EnsureClass(className, desc.behaviour)) return kNoWindow;
+    if (className.empty() || !classes_.Admit(className, desc.behaviour) || !EnsureClass(className, desc.behaviour))
+        return kNoWindow;
 
     const HWND parent = ToHwnd(desc.parent);
     const HWND owner = ToHwnd(desc.owner);
@@ -182,6 +183,8 @@ bool Win32Host::IsVisible(Hwnd window) const {
     return Exists(window) && (::GetWindowLongW(ToHwnd(window), GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
+bool Win32Host::IsMinimized(Hwnd window) const { return Exists(window) && ::IsIconic(ToHwnd(window)); }
+
 void Win32Host::SetText(Hwnd window, const std::u16string& text) {
     if (!Exists(window)) return;
     ++settingText_;
@@ -242,6 +245,10 @@ void Win32Host::OnKey(Hwnd control, KeyHandler handler) {
 
 void Win32Host::OnFocus(Hwnd control, FocusHandler handler) {
     if (Record* r = Find(ToHwnd(control))) r->focus = std::move(handler);
+}
+
+void Win32Host::OnMouse(Hwnd control, MouseHandler handler) {
+    if (Record* r = Find(ToHwnd(control))) r->mouse = std::move(handler);
 }
 
 void Win32Host::OnTextChanged(Hwnd control, TextHandler handler) {
@@ -328,7 +335,7 @@ int Win32Host::Run() {
 }
 
 void Win32Host::RaiseTextChanged(HWND control) {
-    if (settingText_ > 0) return;
+    if (settingText_ > 0 || control == inSetText_) return;
     Record* r = Find(control);
     if (!r || !r->text) return;
     TextHandler handler = r->text;  // copied: the handler may destroy the control
@@ -350,9 +357,13 @@ LRESULT Win32Host::Handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
             const HWND control = reinterpret_cast<HWND>(lParam);
             if (control) {
                 const Record* from = Find(control);
-                if (from && from->commandTarget && from->commandTarget != hwnd && ::IsWindow(from->commandTarget))
-                    return ::SendMessageW(from->commandTarget, WM_COMMAND, wParam, lParam);
-                if (from && HIWORD(wParam) == EN_CHANGE) RaiseTextChanged(control);
+                if (from) {
+                    // Handled at the control's command target, wherever it arrived.
+                    const HWND target = from->commandTarget ? from->commandTarget : ::GetParent(control);
+                    if (target && target != hwnd && Find(target) && ::IsWindow(target))
+                        return ::SendMessageW(target, WM_COMMAND, wParam, lParam);
+                    if (HIWORD(wParam) == EN_CHANGE) RaiseTextChanged(control);
+                }
             }
             r = Find(hwnd);
             if (!r) return 0;
@@ -380,10 +391,30 @@ LRESULT Win32Host::Handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
             break;
         }
         case WM_SETTEXT: {
+            const HWND outer = inSetText_;
+            inSetText_ = hwnd;  // one report for it, not a second through EN_CHANGE
             const LRESULT result = ::CallWindowProcW(original, hwnd, message, wParam, lParam);
-            // A multi-line edit sends no EN_CHANGE for WM_SETTEXT: report it here.
-            if (r->behaviour == Behaviour::Edit) RaiseTextChanged(hwnd);
+            inSetText_ = outer;
+            // Reported for every window that took the text (a drop-down list refuses it).
+            if (result != 0 && result != CB_ERR) RaiseTextChanged(hwnd);
             return result;
+        }
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP: {
+            if (r->mouse) {
+                MouseHandler handler = r->mouse;
+                const MouseEvent event{message == WM_LBUTTONDOWN,
+                                       {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))}};
+                if (handler(event)) return 0;
+                if (!Find(hwnd)) return 0;
+            }
+            break;
+        }
+        case WM_NCHITTEST: {
+            // A plain Static is transparent to real clicks; one with a mouse hook takes them.
+            const LRESULT hit = ::CallWindowProcW(original, hwnd, message, wParam, lParam);
+            if (hit == HTTRANSPARENT && r->mouse) return HTCLIENT;
+            return hit;
         }
         case WM_SETFOCUS:
         case WM_KILLFOCUS: {

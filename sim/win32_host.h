@@ -7,7 +7,9 @@
 //     registered class. Browser windows are the page server's
 //     "Internet Explorer_Server" windows with a real JScript page.
 //   - Every window the host creates is subclassed: hooks run before the
-//     control's own window procedure.
+//     control's own window procedure. A WM_COMMAND naming one of the
+//     program's controls is sent on to that control's command target (host.h);
+//     the real edit control's own EN_SETFOCUS/EN_KILLFOCUS travel that way.
 //   - The message loop is the host's own: WM_KEYDOWN/WM_KEYUP of VK_RETURN and
 //     VK_TAB are dispatched untranslated (no WM_CHAR is made of them, nothing
 //     like IsDialogMessage swallows them), so a control's key hook sees the
@@ -48,6 +50,7 @@ public:
     bool Exists(Hwnd window) const override;
     void Show(Hwnd window, bool visible) override;
     bool IsVisible(Hwnd window) const override;
+    bool IsMinimized(Hwnd window) const override;
     void SetText(Hwnd window, const std::u16string& text) override;
     std::u16string GetText(Hwnd window) const override;
     bool GetCheck(Hwnd checkBox) const override;
@@ -60,6 +63,7 @@ public:
     void OnCommand(Hwnd target, CommandHandler handler) override;
     void OnKey(Hwnd control, KeyHandler handler) override;
     void OnFocus(Hwnd control, FocusHandler handler) override;
+    void OnMouse(Hwnd control, MouseHandler handler) override;
     void OnTextChanged(Hwnd control, TextHandler handler) override;
     void OnClose(Hwnd window, CloseHandler handler) override;
     void OnDestroy(Hwnd window, DestroyHandler handler) override;
@@ -87,6 +91,7 @@ private:
         TextHandler text;
         CloseHandler close;
         DestroyHandler destroy;
+        MouseHandler mouse;
         std::shared_ptr<page::PageObject> page;
     };
 
@@ -102,7 +107,9 @@ private:
     HFONT font_ = nullptr;
     std::map<HWND, Record> records_;
     std::map<UINT_PTR, std::function<void()>> timers_;
+    ClassBook classes_;
     int settingText_ = 0;
+    HWND inSetText_ = nullptr;  // the window handling another program's WM_SETTEXT
 };
 
 }  // namespace qm::sim

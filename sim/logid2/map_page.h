@@ -28,14 +28,11 @@
 #include <string>
 
 #include "platform/desktop.h"
+#include "sim/kit/orders.h"
 
 namespace qm::sim::logid2 {
 
-struct GeoPoint {
-    double lat = 0;  // the order's x
-    double lng = 0;  // the order's y
-    friend bool operator==(const GeoPoint&, const GeoPoint&) = default;
-};
+using kit::GeoPoint;
 
 // Seoul City Hall: where the map starts when the order has no origin yet.
 constexpr GeoPoint kDefaultCentre{37.5666805, 126.9784147};

@@ -1,10 +1,12 @@
-// What can be varied in the LogiD2 substitute, and its command line.
+// What can be varied in the LogiD2 substitute, and its command line (the
+// shared options of sim/kit/options.h and LogiD2's own).
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
+
+#include "sim/kit/options.h"
 
 namespace qm::sim::logid2 {
 
@@ -13,10 +15,7 @@ struct Branch {
     std::u16string name;    // what follows the ">" in the branch display
 };
 
-struct Options {
-    // Windows whose text or class is one of these are never created (a
-    // missing anchor). Leaving out a window leaves out its children.
-    std::vector<std::u16string> omit;
+struct Options : kit::CommonOptions {
     // The entry window's cancel button reads "취   소(&X)" instead of "취소".
     bool altCancel = false;
 
@@ -32,19 +31,15 @@ struct Options {
     bool consignLocked = false;   // the "탁송" check box ignores clicks
     bool groupAmounts = true;     // amounts regrouped with thousands commas on leaving the box
     std::u16string amountSuffix;  // shown after the digits of an amount on leaving the box
-
-    std::optional<int> hangAfterCommand;  // stop answering after a WM_COMMAND with this id
-    std::uint32_t hangMs = 600000;        // how long a hang lasts
-
-    std::u16string ordersFile;  // written on every change when set
-    std::u16string openOrderFile;  // an order (JSON) loaded at start and shown for modifying
 };
 
-// Commands that the main window ("SmartD2-") understands besides the program's own.
-constexpr int kCmdWriteOrders = 0x7001;  // write the orders file now
-constexpr int kCmdHang = 0x7002;         // stop answering for hangMs
-constexpr int kCmdOpenOrderBase = 0x7100;  // + k: open stored order k (0-based) for modifying
-constexpr int kMaxOpenableOrders = 0x100;
+using kit::kCmdHang;
+using kit::kCmdOpenOrderBase;
+using kit::kCmdWriteOrders;
+using kit::kMaxOpenableOrders;
+
+// The parser that fills options (which must outlive it).
+kit::OptionParser MakeParser(Options& options);
 
 struct ParseResult {
     Options options;

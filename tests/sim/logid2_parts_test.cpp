@@ -8,7 +8,7 @@
 #include "sim/logid2/logid2_sim.h"
 #include "sim/logid2/map_page.h"
 #include "sim/logid2/options.h"
-#include "sim/logid2/orders.h"
+#include "sim/kit/orders.h"
 
 namespace qm::sim::logid2 {
 namespace {

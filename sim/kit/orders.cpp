@@ -1,18 +1,26 @@
-#include "sim/logid2/orders.h"
+#include "sim/kit/orders.h"
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <system_error>
+#include <algorithm>
+#include <set>
 
 #include <nlohmann/json.hpp>
 
 #include "app/utf.h"
+#include "sim/kit/files.h"
 
-namespace qm::sim::logid2 {
+namespace qm::sim::kit {
 namespace {
 
 using nlohmann::json;
+
+// The members every order has; a program's extra texts never take these names.
+const std::set<std::string>& KnownMembers() {
+    static const std::set<std::string> known = {
+        "serial", "status", "inquiryType", "branchNumber", "branchDisplay", "customerPhone", "customerPhone2",
+        "payType", "fare", "cashAmount", "postpaidAmount", "mileageAmount", "cardAmount", "consignment",
+        "driverMemo", "memo2", "origin", "destination", "via"};
+    return known;
+}
 
 json PlaceJson(const StoredPlace& p) {
     json j;
@@ -29,6 +37,8 @@ json PlaceJson(const StoredPlace& p) {
 
 json OrderJson(const StoredOrder& o) {
     json j;
+    for (const auto& [name, text] : o.extra)
+        if (!KnownMembers().count(name)) j[name] = Utf16ToUtf8(text);
     j["serial"] = o.serial;
     j["status"] = Utf16ToUtf8(o.status);
     j["inquiryType"] = Utf16ToUtf8(o.inquiryType);
@@ -60,21 +70,25 @@ bool ReadText(const json& j, const char* key, std::u16string& out) {
     return true;
 }
 
-bool ReadPlace(const json& j, const char* key, StoredPlace& out) {
-    auto it = j.find(key);
-    if (it == j.end() || it->is_null()) return true;
-    if (!it->is_object()) return false;
-    if (!ReadText(*it, "text", out.text)) return false;
-    auto x = it->find("x");
-    auto y = it->find("y");
-    const bool hasX = x != it->end() && !x->is_null();
-    const bool hasY = y != it->end() && !y->is_null();
+bool ReadPlace(const json& p, StoredPlace& out) {
+    if (p.is_null()) return true;
+    if (!p.is_object()) return false;
+    if (!ReadText(p, "text", out.text)) return false;
+    auto x = p.find("x");
+    auto y = p.find("y");
+    const bool hasX = x != p.end() && !x->is_null();
+    const bool hasY = y != p.end() && !y->is_null();
     if (hasX != hasY) return false;
     if (hasX) {
         if (!x->is_number() || !y->is_number()) return false;
         out.position = GeoPoint{x->get<double>(), y->get<double>()};
     }
     return true;
+}
+
+bool ReadPlace(const json& j, const char* key, StoredPlace& out) {
+    auto it = j.find(key);
+    return it == j.end() || ReadPlace(*it, out);
 }
 
 }  // namespace
@@ -131,16 +145,17 @@ std::optional<StoredOrder> OrderFromJson(const std::string& utf8, std::string& e
             if (!it->is_array() || it->size() > 3) {
                 ok = false;
             } else {
-                for (std::size_t k = 0; k < it->size() && ok; ++k) {
-                    json holder;
-                    holder["p"] = (*it)[k];
-                    ok = ReadPlace(holder, "p", o.via[k]);
-                }
+                for (std::size_t k = 0; k < it->size() && ok; ++k) ok = ReadPlace((*it)[k], o.via[k]);
             }
         }
     }
     if (ok) {
         if (auto it = j->find("serial"); it != j->end() && it->is_number_integer()) o.serial = it->get<int>();
+        // Further texts are the program's own.
+        for (auto it = j->begin(); it != j->end(); ++it) {
+            if (!KnownMembers().count(it.key()) && it->is_string())
+                o.extra[it.key()] = Utf8ToUtf16(it->get<std::string>());
+        }
     }
     if (!ok) {
         error = "an order field has the wrong type";
@@ -149,39 +164,37 @@ std::optional<StoredOrder> OrderFromJson(const std::string& utf8, std::string& e
     return o;
 }
 
-bool WriteTextFile(const std::u16string& path, const std::string& content) {
-    const std::filesystem::path target(path);
-    std::filesystem::path temporary = target;
-    temporary += ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(content.data(), static_cast<std::streamsize>(content.size()));
-        out.close();
-        if (!out) return false;
-    }
-    std::error_code error;
-    std::filesystem::rename(temporary, target, error);
-    if (!error) return true;
-    // Some file systems refuse to replace: write in place instead.
-    std::filesystem::remove(temporary, error);
-    std::ofstream out(target, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
-    return static_cast<bool>(out);
+std::size_t OrderBook::Add(StoredOrder order, const std::u16string& defaultStatus) {
+    if (order.serial <= 0) order.serial = nextSerial_;
+    nextSerial_ = std::max(nextSerial_, order.serial + 1);
+    if (order.status.empty()) order.status = defaultStatus;
+    orders_.push_back(std::move(order));
+    Changed();
+    return orders_.size() - 1;
 }
 
-std::optional<std::string> ReadTextFile(const std::u16string& path) {
-    constexpr std::uintmax_t kLimit = 16u << 20;  // an order file is small
-    std::error_code error;
-    const std::filesystem::path source(path);
-    const auto size = std::filesystem::file_size(source, error);
-    if (error || size > kLimit) return std::nullopt;
-    std::ifstream in(source, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (text.size() > kLimit) return std::nullopt;
-    return text;
+std::size_t OrderBook::Store(StoredOrder order) {
+    order.serial = nextSerial_++;
+    orders_.push_back(std::move(order));
+    Changed();
+    return orders_.size() - 1;
 }
 
-}  // namespace qm::sim::logid2
+bool OrderBook::Replace(std::size_t k, StoredOrder order) {
+    if (k >= orders_.size()) return false;
+    order.serial = orders_[k].serial;
+    orders_[k] = std::move(order);
+    Changed();
+    return true;
+}
+
+bool OrderBook::Write() const {
+    if (file_.empty()) return false;
+    return WriteTextFile(file_, Json());
+}
+
+void OrderBook::Changed() const {
+    if (!file_.empty()) Write();
+}
+
+}  // namespace qm::sim::kit
