@@ -85,7 +85,7 @@ FakeHost::Handlers* FakeHost::Find(Hwnd window) {
 }
 
 Hwnd FakeHost::CommandTarget(Hwnd control) const {
-    const Hwnd target = desktop_.NotifyTarget(control);
+    const Hwnd target = desktop_.CommandTarget(control);
     return IsNull(target) ? desktop_.Parent(control) : target;
 }
 

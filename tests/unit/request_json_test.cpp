@@ -106,7 +106,7 @@ TEST(DescribeAnswer, NamesTheResultAndReadsFieldsBounded) {
     b->result = result::logid2::kMileageButtonNotFound;
     b->order.adapterKind = adapter::kIcon2013;
     EXPECT_EQ(DescribeAnswer(*b, adapter::kLogiD2)["resultName"], "MileageButtonNotFound");
-    EXPECT_EQ(DescribeAnswer(*b, adapter::kIcon2013)["resultName"], "Unknown");
+    EXPECT_EQ(DescribeAnswer(*b, adapter::kIcon2013)["resultName"], "BranchLabelNotFound");
 }
 
 }  // namespace

@@ -40,7 +40,7 @@ TEST(ResultCatalogue, AnAdaptersOwnMeaningWinsOverTheSharedOne) {
     EXPECT_STREQ(shared->name, "Exception");
     // An adapter's own code means nothing to another adapter.
     EXPECT_NE(FindResultCode(adapter::kLogiD2, result::logid2::kMileageButtonNotFound), nullptr);
-    EXPECT_EQ(FindResultCode(adapter::kIcon2013, result::logid2::kMileageButtonNotFound), nullptr);
+    EXPECT_EQ(FindResultCode(adapter::kLogiD5, result::logid2::kMileageButtonNotFound), nullptr);
 }
 
 TEST(ResultCatalogue, NamesAreUniquePerAdapterAndEveryRowSaysSomething) {
