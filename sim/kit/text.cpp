@@ -49,7 +49,7 @@ std::optional<std::u16string> ReadAmount(std::u16string text, const std::u16stri
         if (text.find(u'0') == std::u16string::npos) return std::nullopt;
         return std::u16string(u"0");
     }
-    if (out == u"-0") out = u"0";
+    if (out == u"-0") return std::u16string(u"0");
     return out;
 }
 
