@@ -4,7 +4,7 @@
 BUILD := build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps native win test test-native test-wine demo bench clean
+.PHONY: all deps native sanitize win test test-native test-sanitize test-wine demo bench clean
 
 all: native win
 
@@ -15,14 +15,26 @@ native: deps
 	cmake -S . -B $(BUILD)/native -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	cmake --build $(BUILD)/native -j $(JOBS)
 
+# The native suite once more with AddressSanitizer and UndefinedBehaviorSanitizer,
+# stopping at the first report.
+SANITIZE_FLAGS := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
+sanitize: deps
+	cmake -S . -B $(BUILD)/sanitize -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="$(SANITIZE_FLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE_FLAGS)" >/dev/null
+	cmake --build $(BUILD)/sanitize -j $(JOBS)
+
 win: deps
 	cmake -S . -B $(BUILD)/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	cmake --build $(BUILD)/win -j $(JOBS)
 
-test: test-native test-wine
+test: test-native test-sanitize test-wine
 
 test-native: native
 	ctest --test-dir $(BUILD)/native -L native --output-on-failure
+
+test-sanitize: sanitize
+	ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+	  ctest --test-dir $(BUILD)/sanitize -L native --output-on-failure
 
 # The Wine tests drive real windows on an X server; a test that fails is run once
 # more before it counts, so a lost X event cannot fail a run (a real fault fails twice).
