@@ -66,24 +66,6 @@ constexpr int kCancelButtonNotFound = 29;
 constexpr int kViaLabelNotFound = 31;
 constexpr int kAppropriateButtonNotFound = 50;
 constexpr int kAddViaButtonNotFound = 53;
-constexpr int kOriginEmpty = 57;
-constexpr int kDestinationEmpty = 58;
-constexpr int kOriginNotTaken = 59;
-constexpr int kDestinationNotTaken = 60;
-constexpr int kPaymentNotSupported = 65;
-constexpr int kBranchNotShown = 66;
-constexpr int kBranchDisplayMalformed = 67;
-constexpr int kCustomerNotShown = 68;
-constexpr int kSecondPhoneMismatch = 69;
-constexpr int kPaymentComboMismatch = 70;
-constexpr int kFareEmpty = 71;
-constexpr int kFareMismatch = 72;
-constexpr int kCashMismatch = 73;
-constexpr int kPostpaidNegative = 74;
-constexpr int kCardNegative = 75;
-constexpr int kMileageRefused = 76;
-constexpr int kMixedWithoutAmounts = 77;
-constexpr int kConsignmentNotSet = 78;
 constexpr int kHoldButtonNotFound = 92;
 constexpr int kInquiryButtonNotFound = 93;
 }  // namespace result::logid2
@@ -156,8 +138,28 @@ constexpr int kHoldButtonNotFound = 92;
 constexpr int kInquiryButtonNotFound = 93;
 }  // namespace result::icon2013
 
-// Codes of the Logi map page's address, shared by LogiD2 and LogiD5.
+// Codes of the order steps LogiD2 and LogiD5 share, and of the Logi map
+// page's address.
 namespace result::logi {
+constexpr int kOriginEmpty = 57;
+constexpr int kDestinationEmpty = 58;
+constexpr int kOriginNotTaken = 59;
+constexpr int kDestinationNotTaken = 60;
+constexpr int kPaymentNotSupported = 65;
+constexpr int kBranchNotShown = 66;
+constexpr int kBranchDisplayMalformed = 67;
+constexpr int kCustomerNotShown = 68;
+constexpr int kSecondPhoneMismatch = 69;
+constexpr int kPaymentComboMismatch = 70;
+constexpr int kFareEmpty = 71;
+constexpr int kFareMismatch = 72;
+constexpr int kCashMismatch = 73;
+constexpr int kPostpaidNegative = 74;
+constexpr int kCardNegative = 75;
+constexpr int kMileageRefused = 76;
+constexpr int kMixedWithoutAmounts = 77;
+constexpr int kConsignmentNotSet = 78;
+
 constexpr int kMapUrlUnreadable = 96;
 constexpr int kMapUrlWithoutQuery = 97;
 constexpr int kMapUrlMissingPosition = 98;

@@ -93,10 +93,6 @@ public:
     int RunPlacementScript(PageDocument& document, const char16_t* pointScript, std::size_t bufferUnits,
                            ScriptArguments expected, const ScriptInputs& inputs);
 
-protected:
-    // Looks the main window up with FindMainWindow, 10 tries 100 ms apart; a cached
-    // mainWnd answers at once.
-    bool WaitMainWindow();
     // Clicks the control, pauses shortSettle, then sends one WM_CHAR per UTF-16
     // unit with a keyDelay pause after each. Typing stops when the program stops
     // answering.
@@ -106,6 +102,11 @@ protected:
     // box with Tab. In append mode the caret is put at the end once more right
     // after TypeText's click, which would otherwise have moved it into the old text.
     void EnterText(Hwnd edit, std::u16string text, bool click, bool append);
+
+protected:
+    // Looks the main window up with FindMainWindow, 10 tries 100 ms apart; a cached
+    // mainWnd answers at once.
+    bool WaitMainWindow();
     // The shared opening of every ReadOrder: main window, brought forward.
     // Returns 0 or 4.
     int BringMainWindowForward();

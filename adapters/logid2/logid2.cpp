@@ -85,11 +85,6 @@ std::span<const ControlRow<C>> CCallPortLogiD2::ControlMap() { return kControlMa
 
 Hwnd CCallPortLogiD2::FindMainWindow() { return desktop.FindWindow(u"SmartD2-", nullptr); }
 
-CLogiMapDialog CCallPortLogiD2::MapDialog() {
-    return CLogiMapDialog(*this, desktop, *profile,
-                          [this](Hwnd box, const std::u16string& text) { EnterText(box, text, true, false); });
-}
-
 int CCallPortLogiD2::OpenNewEntryWindow() {
     if (int code = BringMainWindowForward(); code != result::kSuccess) return code;
     Hwnd receptionButton{};

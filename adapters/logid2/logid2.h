@@ -11,7 +11,7 @@
 
 #include <span>
 
-#include "adapters/logi/logi_map_dialog.h"
+#include "adapters/logi/logi_order.h"
 #include "callport/call_port.h"
 #include "callport/control_map.h"
 
@@ -46,34 +46,9 @@ public:
     int ReadOrderWindow(Module oleacc, const char16_t* readScript, OrderRecord* order, std::u16string& message);
 
     // The window handles of LogiD2 that a request works with; all null at the
-    // start of ReadOrder and EnterOrder.
-    struct Controls {
-        Hwnd entryWindow;
-        Hwnd branchEdit;
-        Hwnd branchDisplay;
-        Hwnd phoneEdit;
-        Hwnd phoneDisplay;
-        Hwnd phone2Edit;
-        Hwnd fareEdit;
-        Hwnd cashEdit;
-        Hwnd postpaidEdit;
-        Hwnd cardEdit;
-        Hwnd mileageEdit;
-        Hwnd consignButton;
-        Hwnd driverMemoEdit;
-        Hwnd memo2Edit;
-        Hwnd payCombo;
-        Hwnd originEdit;
-        Hwnd originMapButton;
-        Hwnd destEdit;
-        Hwnd destMapButton;
-        Hwnd viaEdit[3];
-        Hwnd addViaButton;
-        Hwnd registerButton;
-        Hwnd cancelButton;
-        Hwnd holdButton;
-        Hwnd inquiryButton;
-    };
+    // start of ReadOrder and EnterOrder. The search buttons stay null: LogiD2
+    // opens its map with a command.
+    using Controls = logi::Controls;
     const Controls& controls() const { return c_; }
 
     // The way from the main window to the reception button, and the entry
@@ -86,26 +61,8 @@ public:
     static constexpr std::uintptr_t kMapCommand = 3826;
 
 private:
-    CLogiMapDialog MapDialog();
+    class Order;  // LogiD2's way through the steps it shares with LogiD5
     bool Hung() const { return desktop.NotResponding(); }
-    // Abandon with confirmation (the pipeline's failure path).
-    void Abandon() { AbandonEntryWindow(true); }
-    // Box text by message: WM_GETTEXT into 1024 units.
-    std::u16string TextByMessage(Hwnd box);
-    // Reads box by message and compares it, trimmed and without ",", with wanted;
-    // on a difference abandons and sets message. 0 or code.
-    int VerifyAmount(Hwnd box, std::u16string_view wanted, int code, std::u16string& message);
-    // Closes the map dialog LogiD2 opened (SC_CLOSE).
-    void CloseMapDialog(Hwnd dialog);
-
-    // The pipeline's parts; each returns 0 or the code that ends the entry.
-    int EnterBranch(const OrderRecord& order, int requireBranch, std::u16string& message);
-    int EnterCustomer(const OrderRecord& order, std::u16string& message);
-    int EnterPayType(const OrderRecord& order, std::u16string& message);
-    int EnterPlaces(const OrderRecord& order);
-    int EnterMapPositions(Module oleacc, const char16_t* pointScript, const OrderRecord& order);
-    int EnterAmounts(const OrderRecord& order, std::u16string& message);
-    int EnterPhone2ConsignmentMemos(const OrderRecord& order, std::u16string& message);
     int Finish(int finishAction);
 
     Controls c_{};
