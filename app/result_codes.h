@@ -70,6 +70,27 @@ constexpr int kHoldButtonNotFound = 92;
 constexpr int kInquiryButtonNotFound = 93;
 }  // namespace result::logid2
 
+// LogiD5's own codes (its order steps share LogiD2's, in result::logi).
+namespace result::logid5 {
+constexpr int kMdiClientNotFound = 5;
+constexpr int kReceptionViewNotFound = 7;
+constexpr int kMainListNotFound = 8;
+constexpr int kReceptionButtonNotFound = 10;
+constexpr int kReservationLabelNotFound = 13;
+constexpr int kPhone2DialogNotFound = 16;
+constexpr int kCompanySupportNotFound = 18;
+constexpr int kBusinessFeeLabelNotFound = 23;
+constexpr int kMemoDialogNotFound = 25;
+constexpr int kPaymentComboNotFound = 27;
+constexpr int kCancelButtonNotFound = 29;
+constexpr int kOriginDialogNotFound = 30;
+constexpr int kAddViaDialogNotFound = 31;
+constexpr int kSearchButtonsNotFound = 32;
+constexpr int kAddViaButtonNotFound = 53;
+constexpr int kHoldButtonNotFound = 92;
+constexpr int kInquiryButtonNotFound = 93;
+}  // namespace result::logid5
+
 // CManerXE4's own codes.
 namespace result::cmanerxe4 {
 constexpr int kReceptionTabNotFound = 7;

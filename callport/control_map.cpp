@@ -12,6 +12,7 @@ Hwnd FollowWalk(Desktop& desktop, Hwnd from, const Walk& walk) {
             case StepKind::Next: h = After(desktop, h, step.count); break;
             case StepKind::Previous: h = Before(desktop, h, step.count); break;
             case StepKind::FirstChild: h = FirstChild(desktop, h); break;
+            case StepKind::Parent: h = desktop.GetParent(h); break;
             case StepKind::NextOfClass: {
                 const std::u16string className(step.className);
                 h = desktop.FindWindowEx(desktop.GetParent(h), h, className.c_str(), nullptr);
@@ -38,6 +39,7 @@ std::u16string DescribeWalk(const Walk& walk) {
             case StepKind::Next: text += u"next " + Utf8ToUtf16(std::to_string(step.count)); break;
             case StepKind::Previous: text += u"previous " + Utf8ToUtf16(std::to_string(step.count)); break;
             case StepKind::FirstChild: text += u"first child"; break;
+            case StepKind::Parent: text += u"parent"; break;
             case StepKind::NextOfClass: text += u"next " + std::u16string(step.className); break;
             case StepKind::ChildOfClass: text += u"first " + std::u16string(step.className) + u" child"; break;
         }

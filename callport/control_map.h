@@ -31,6 +31,7 @@ enum class StepKind : std::uint8_t {
     Next,          // GW_HWNDNEXT, count times
     Previous,      // GW_HWNDPREV, count times
     FirstChild,    // GW_CHILD
+    Parent,        // GetParent: the dialog that holds an anchor
     NextOfClass,   // the first later sibling of className (FindWindowEx in the parent, after the window)
     ChildOfClass,  // the first child of className (FindWindowEx in the window)
 };
@@ -42,6 +43,7 @@ struct WalkStep {
 constexpr WalkStep Next(int k) { return {StepKind::Next, k, {}}; }
 constexpr WalkStep Prev(int k) { return {StepKind::Previous, k, {}}; }
 constexpr WalkStep Child() { return {StepKind::FirstChild, 1, {}}; }
+constexpr WalkStep Parent() { return {StepKind::Parent, 1, {}}; }
 constexpr WalkStep NextOfClass(std::u16string_view className) { return {StepKind::NextOfClass, 1, className}; }
 constexpr WalkStep ChildOfClass(std::u16string_view className) { return {StepKind::ChildOfClass, 1, className}; }
 

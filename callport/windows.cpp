@@ -228,12 +228,14 @@ int AnswerMessageBoxes(Desktop& desktop, const MessageBoxRule& rule, Answer answ
         if (!accepted) continue;
         if (rule.press == Press::SysClose) {
             desktop.Send(box, msg::WM_SYSCOMMAND, msg::SC_CLOSE, 0);
+        } else if (IsNull(button)) {
+            if (answer == Answer::FirstBox) break;
+            continue;
         } else {
-            if (IsNull(button)) continue;
             SendCommand(desktop, box, button);
         }
         ++answered;
-        if (answer == Answer::First) break;
+        if (answer != Answer::Every) break;
     }
     return answered;
 }

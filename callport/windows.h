@@ -111,9 +111,12 @@ struct MessageBoxRule {
     Press press = Press::Command;
     std::size_t textChars = kNameChars;    // how much of a Contains child's text is read
 };
-enum class Answer { First, Every };
+// First: the first box that has the children and the button; FirstBox: the
+// first box that has the children, answered only when it has the button too;
+// Every: every such box.
+enum class Answer { First, FirstBox, Every };
 // One pass over the matching boxes in z-order; the button's command is sent to
-// the box. Returns how many boxes were answered (First: at most one).
+// the box. Returns how many boxes were answered (First, FirstBox: at most one).
 int AnswerMessageBoxes(Desktop& desktop, const MessageBoxRule& rule, Answer answer = Answer::First);
 
 }  // namespace qm

@@ -39,8 +39,8 @@ TEST(ResultCatalogue, AnAdaptersOwnMeaningWinsOverTheSharedOne) {
     ASSERT_NE(shared, nullptr);
     EXPECT_STREQ(shared->name, "Exception");
     // An adapter's own code means nothing to another adapter.
-    EXPECT_NE(FindResultCode(adapter::kLogiD2, result::logid2::kMileageButtonNotFound), nullptr);
-    EXPECT_EQ(FindResultCode(adapter::kLogiD5, result::logid2::kMileageButtonNotFound), nullptr);
+    EXPECT_NE(FindResultCode(adapter::kLogiD2, result::logid2::kCashLabelNotFound), nullptr);
+    EXPECT_EQ(FindResultCode(adapter::kLogiD5, result::logid2::kCashLabelNotFound), nullptr);
 }
 
 TEST(ResultCatalogue, NamesAreUniquePerAdapterAndEveryRowSaysSomething) {

@@ -1,0 +1,61 @@
+// The LogiD5 adapter (adapter kind 2). LogiD5 is LogiD2's successor: the main
+// window has the class "D5-", a fresh entry window comes from the "접  수"
+// button of the "메인리스트" dialog in the "접수" view, and the order is typed
+// with the steps LogiD2 uses. Its entry window groups the controls into several
+// "#32770" child dialogs, so each control is counted from a landmark inside the
+// child dialog that holds it (its control map). Cancel and the finishing
+// buttons are clicked, and the map opens from the place search buttons.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "adapters/logi/logi_order.h"
+#include "callport/call_port.h"
+#include "callport/control_map.h"
+
+namespace qm {
+
+class CCallPortLogiD5 : public CCallPort {
+public:
+    CCallPortLogiD5(Desktop& desktop, const DelayProfile& profile) : CCallPort(desktop, profile) {}
+
+    Hwnd FindMainWindow() override;
+    int ReadOrder(Module oleacc, const char16_t* readScript, OrderRecord* order, std::u16string& message) override;
+    int EnterOrder(Module oleacc, const char16_t* readScript, const char16_t* pointScript, OrderRecord* order,
+                   int requireBranch, std::u16string& message, int finishAction) override;
+    // Abandons every new-order entry window of main (null: looked up).
+    void CloseEntryWindows(Hwnd main) override;
+
+    // Presses "접  수" (up to three times) until a fresh entry window shows: 0,
+    // 4, 5, 7, 8, 10, 95 or 99. Sets entryWindow, registerButton, phoneEdit.
+    int OpenNewEntryWindow();
+    // An entry window whose customer display shows a telephone, within
+    // windowWait. Sets entryWindow, registerButton, phoneDisplay, phoneEdit (a
+    // window without the customer search leaves the first three set and the
+    // search goes on). Neither waits for the main window nor clears the controls.
+    bool FindOpenEntryWindow();
+    // The cancel button by its place, then the control map: 0 or the code of the
+    // first control missing (11 without an entry window; 29 writes the text found).
+    int FindControls(std::u16string& message);
+    // Clicks the cancel button (null arguments: entryWindow and cancelButton)
+    // and, when confirm is set, answers the close question within dialogWait.
+    void AbandonEntryWindow(bool confirm, Hwnd window = kNoWindow, Hwnd cancel = kNoWindow);
+    int ReadOrderWindow(Module oleacc, OrderRecord* order, std::u16string& message);
+
+    using Controls = logi::Controls;
+    const Controls& controls() const { return c_; }
+
+    static std::span<const ChainLink> ReceptionChain();
+    static std::span<const ControlRow<Controls>> ControlMap();
+
+private:
+    class Order;  // LogiD5's way through the steps it shares with LogiD2
+    bool Hung() const { return desktop.NotResponding(); }
+    void Finish(int finishAction);
+
+    Controls c_{};
+};
+
+}  // namespace qm
