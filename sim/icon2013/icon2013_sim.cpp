@@ -75,6 +75,13 @@ Icon2013Sim::~Icon2013Sim() {
 std::vector<std::u16string> Icon2013Sim::BranchItems() const {
     std::vector<std::u16string> items;
     for (const Branch& b : branches_) items.push_back(b.name + u" (" + b.number + u")");
+    for (const std::u16string& item : options_.extraBranchItems) items.push_back(item);
+    return items;
+}
+
+std::vector<std::u16string> Icon2013Sim::PaymentItems() const {
+    std::vector<std::u16string> items = PayItems();
+    for (const std::u16string& item : options_.extraPayItems) items.push_back(item);
     return items;
 }
 
@@ -156,6 +163,7 @@ void Icon2013Sim::BuildOrderControls(OrderState& o, bool modify) {
     if (IsNull(o.dialog)) return;
     std::vector<kit::LayoutNode> layout = OrderDialogLayout();
     kit::FindNode(layout, "branch")->items = BranchItems();
+    kit::FindNode(layout, "payCombo")->items = PaymentItems();
     if (modify) kit::FindNode(layout, "registerButton")->text = kModifyText;
     if (options_.altButtons) {
         kit::FindNode(layout, "hold")->text = kAltHoldText;
@@ -197,7 +205,7 @@ void Icon2013Sim::FillFromOrder(OrderState& o, const StoredOrder& s) {
     }
     set(c.fare, s.fare);
     if (!IsNull(c.payCombo)) {
-        const auto& items = PayItems();
+        const std::vector<std::u16string> items = PaymentItems();
         const auto it = std::find(items.begin(), items.end(), s.payType);
         host_.SetSelection(c.payCombo, it == items.end() ? -1 : static_cast<int>(it - items.begin()));
     }

@@ -98,6 +98,8 @@ public:
 
     // The branch combo's items: "name (number)".
     std::vector<std::u16string> BranchItems() const;
+    // The payment combo's items: "현금", "후불", "마일리지", "카드결제", then --pay-item.
+    std::vector<std::u16string> PaymentItems() const;
     // A place Icon2013 knows by name: its address and position.
     struct KnownPlace {
         std::u16string name, address;

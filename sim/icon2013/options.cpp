@@ -24,6 +24,16 @@ kit::OptionParser MakeParser(Options& o) {
                 o.extraBranches.push_back({text.substr(0, eq), text.substr(eq + 1)});
                 return true;
             });
+    p.Value(u"--branch-item", u"TEXT", u"add TEXT as it is to the branch combo",
+            [&o](const std::u16string& text) {
+                o.extraBranchItems.push_back(text);
+                return !text.empty();
+            });
+    p.Value(u"--pay-item", u"TEXT", u"add TEXT to the payment combo, after its four items",
+            [&o](const std::u16string& text) {
+                o.extraPayItems.push_back(text);
+                return !text.empty();
+            });
     p.Section(u"Map page functions (\"지도검색\"):\n"
               u"  onTMapRClick4OrdPoiStart(lat, lng)  take the point as the origin; true for two\n"
               u"                           finite numbers. \"출발지 설정\" then writes it into the\n"

@@ -29,6 +29,8 @@ struct Options : kit::CommonOptions {
     std::uint32_t mapDelayMs = 0;       // the first map button -> the "지도검색" dialog
 
     std::vector<Branch> extraBranches;
+    std::vector<std::u16string> extraBranchItems;  // branch combo items taken as they are
+    std::vector<std::u16string> extraPayItems;     // payment combo items after the four
 };
 
 using kit::kCmdHang;
