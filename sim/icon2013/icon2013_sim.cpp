@@ -446,6 +446,11 @@ StoredOrder Icon2013Sim::ReadOrder(OrderState& o) const {
     s.extra["originDetail"] = text(c.originDetail);
     s.extra["destinationDetail"] = text(c.destinationDetail);
     for (int k = 0; k < 3; ++k) s.extra[kViaDetailKeys[k]] = text(c.viaDetail[k]);
+    // Which via rows took a click, in order (1 and 2 for two added rows).
+    std::u16string clicks;
+    for (const ViaRowClick& click : o.viaClicks)
+        clicks += (clicks.empty() ? u"" : u",") + std::u16string(1, static_cast<char16_t>(u'0' + click.row));
+    s.extra["viaRowClicks"] = clicks;
     return s;
 }
 
