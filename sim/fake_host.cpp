@@ -211,6 +211,10 @@ void FakeHost::PlaceAfter(Hwnd window, Hwnd after) {
     if (Exists(window) && (IsNull(after) || Exists(after))) desktop_.PlaceAfter(window, after);
 }
 
+void FakeHost::Move(Hwnd window, Rect rect) {
+    if (Exists(window)) desktop_.Move(window, rect);
+}
+
 void FakeHost::OnCommand(Hwnd target, CommandHandler handler) {
     if (Handlers* h = Find(target)) h->command = std::move(handler);
 }

@@ -55,6 +55,7 @@ public:
     void SetSelection(Hwnd combo, int index) override;
     Rect ScreenRect(Hwnd window) const override;
     void PlaceAfter(Hwnd window, Hwnd after) override;
+    void Move(Hwnd window, Rect rect) override;
 
     void OnCommand(Hwnd target, CommandHandler handler) override;
     void OnKey(Hwnd control, KeyHandler handler) override;

@@ -164,6 +164,8 @@ public:
     // Z-order: puts window right after `after` among its siblings (top-level
     // windows: in the top-level z-order); a null `after` puts it first (on top).
     virtual void PlaceAfter(Hwnd window, Hwnd after) = 0;
+    // A new rectangle, as in WindowSpec::rect (a child's children move with it).
+    virtual void Move(Hwnd window, Rect rect) = 0;
 
     // Reactions. Setting a hook replaces the earlier one of that kind.
     // WM_COMMAND handled at target: a control's whose command target it is

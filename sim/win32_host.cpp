@@ -235,6 +235,12 @@ void Win32Host::PlaceAfter(Hwnd window, Hwnd after) {
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 
+void Win32Host::Move(Hwnd window, Rect rect) {
+    if (!Exists(window)) return;
+    ::SetWindowPos(ToHwnd(window), nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+}
+
 void Win32Host::OnCommand(Hwnd target, CommandHandler handler) {
     if (Record* r = Find(ToHwnd(target))) r->command = std::move(handler);
 }

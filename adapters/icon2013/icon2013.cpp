@@ -153,7 +153,8 @@ void CCallPortIcon2013::CloseEntryWindows(Hwnd main) {
     desktop.SetActiveWindow(main);
     // Pass after pass, since closing one window changes the z-order the walk
     // follows; a pass that meets only windows told to close before ends it, so
-    // a window that ignores its close button cannot keep the loop going.
+    // a window that ignores its close button cannot keep the loop going, and
+    // the passes are bounded besides.
     std::unordered_set<Hwnd, HwndHash> told;
     for (std::size_t pass = 0; pass < kMaxWalkSteps; ++pass) {
         bool closedNew = false;
@@ -163,9 +164,12 @@ void CCallPortIcon2013::CloseEntryWindows(Hwnd main) {
             const Hwnd dialog = DirectChild(desktop, DirectChild(desktop, popup, u"#32770", nullptr), u"#32770", nullptr);
             const Hwnd close = DirectChild(desktop, dialog, u"Button", u"닫기(X)");
             if (IsNull(close)) continue;
+            // A window told once is not told again: one that ignores its
+            // close button is left as it is.
+            if (!told.insert(popup).second) continue;
             SendCommand(desktop, dialog, close);
             desktop.Sleep(100);
-            if (told.insert(popup).second) closedNew = true;
+            closedNew = true;
         }
         if (!closedNew) return;
     }

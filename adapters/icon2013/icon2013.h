@@ -26,8 +26,8 @@ public:
     int ReadOrder(Module oleacc, const char16_t* readScript, OrderRecord* order, std::u16string& message) override;
     int EnterOrder(Module oleacc, const char16_t* readScript, const char16_t* pointScript, OrderRecord* order,
                    int requireBranch, std::u16string& message, int finishAction) override;
-    // Sends "닫기(X)" to every order window of main (null: looked up), 100 ms
-    // apart, pass after pass while a pass closes a window not closed before.
+    // Sends "닫기(X)" to every order window of main (null: looked up) once,
+    // 100 ms apart, pass after pass while a pass meets a window not told before.
     void CloseEntryWindows(Hwnd main) override;
 
     // Presses "접수" (up to three times) until a fresh order window shows: 0, 4,

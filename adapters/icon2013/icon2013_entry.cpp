@@ -56,16 +56,18 @@ bool CCallPortIcon2013::SelectBranch(Hwnd parent, Hwnd combo, std::u16string_vie
     desktop.Send(combo, msg::WM_SETFOCUS, 0, 0);
     const std::intptr_t count = desktop.Send(combo, msg::CB_GETCOUNT, 0, 0);
     // An item is "<name> (<number>)"; the number matches without its hyphens,
-    // the name decides between items of the same number.
+    // the name decides between items of the same number. An empty number or
+    // name is in every item.
+    auto holds = [](std::u16string_view text, std::u16string_view part) { return part.empty() || Contains(text, part); };
     int chosen = -1;
     for (int i = 0; i < count && i < 0xFFFF; ++i) {
         if (Hung()) return false;
         const std::u16string item = desktop.SendGetComboItem(combo, i).value_or(u"");
         const int open = ReverseFind(item, u'(');
         if (open <= 0) continue;
-        if (!Contains(Remove(Mid(item, open + 1), u'-'), number)) continue;
+        if (!holds(Remove(Mid(item, open + 1), u'-'), number)) continue;
         if (chosen < 0) chosen = i;
-        if (Contains(item, name)) {
+        if (holds(item, name)) {
             chosen = i;
             break;
         }

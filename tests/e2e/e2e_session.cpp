@@ -1,0 +1,84 @@
+#include "tests/e2e/e2e_session.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/win32/handles.h"
+#include "tests/e2e/e2e_support.h"
+
+namespace qm::e2e {
+
+bool SubstituteSession::Start(const std::vector<std::wstring>& options) {
+    wchar_t dir[MAX_PATH + 1];
+    ::GetTempPathW(MAX_PATH, dir);
+    ordersFile_ = std::wstring(dir) + L"qm-orders-" + exe_ + L"-" + std::to_wstring(::GetCurrentProcessId()) + L".json";
+    ::DeleteFileW(ordersFile_.c_str());
+    std::wstring line = exe_ + L" --orders-file \"" + ordersFile_ + L"\"";
+    for (const std::wstring& o : options) line += L" \"" + o + L"\"";
+    process_ = std::make_unique<call::ChildProcess>(call::OwnDirectory() + exe_, line, false);
+    main_ = nullptr;
+    for (int i = 0; i < 300 && !(main_ = ::FindWindowW(mainClass_.c_str(), nullptr)); ++i) ::Sleep(50);
+    return main_ != nullptr;
+}
+
+bool SubstituteSession::Command(UINT id) {
+    DWORD_PTR result = 0;
+    return ::SendMessageTimeoutW(main_, WM_COMMAND, id, 0, SMTO_ABORTIFHUNG, 10000, &result) != 0;
+}
+
+nlohmann::json SubstituteSession::Orders() {
+    Command(0x7001);
+    win32::UniqueHandle file(::CreateFileW(ordersFile_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                           nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) return nlohmann::json::array();
+    std::string text;
+    char buffer[8192];
+    DWORD got = 0;
+    while (::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got) text.append(buffer, got);
+    return nlohmann::json::parse(text)["orders"];
+}
+
+int SubstituteSession::OwnedWindowsWith(const wchar_t* buttonText) const {
+    struct Search {
+        HWND main;
+        const wchar_t* text;
+        int count = 0;
+    } search{main_, buttonText};
+    ::EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            if (::GetWindow(w, GW_OWNER) != s->main || !::IsWindowVisible(w)) return TRUE;
+            struct Find {
+                const wchar_t* text;
+                bool found = false;
+            } find{s->text};
+            ::EnumChildWindows(
+                w,
+                [](HWND c, LPARAM q) -> BOOL {
+                    auto* f = reinterpret_cast<Find*>(q);
+                    wchar_t cls[32] = {}, text[64] = {};
+                    ::GetClassNameW(c, cls, 32);
+                    ::GetWindowTextW(c, text, 64);
+                    if (::lstrcmpiW(cls, L"Button") == 0 && ::lstrcmpW(text, f->text) == 0) f->found = true;
+                    return !f->found;
+                },
+                reinterpret_cast<LPARAM>(&find));
+            if (find.found) ++s->count;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.count;
+}
+
+nlohmann::json CallRobot(const nlohmann::json& request) {
+    RunResult run = RunCaller({L"--timeout", L"120"}, request.dump(), 180000);
+    EXPECT_TRUE(run.ended);
+    EXPECT_EQ(run.exitCode, 0u) << run.output;
+    try {
+        return nlohmann::json::parse(run.output);
+    } catch (const nlohmann::json::exception&) {
+        ADD_FAILURE() << "not JSON: " << run.output;
+        return nlohmann::json::object();
+    }
+}
+
+}  // namespace qm::e2e
