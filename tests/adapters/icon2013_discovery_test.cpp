@@ -99,7 +99,9 @@ TEST_F(IconDiscovery, TheWayToAFreshOrderWindow) {
         EXPECT_EQ(c.code, w.NewAdapter().OpenNewOrderWindow());
         EXPECT_EQ(c.pauses, w.d_.SleepTotal());
         EXPECT_EQ(cursor, w.d_.GetCursorPos()) << "the cursor is put back";
-        if (c.code == 95) EXPECT_EQ(3u, w.sim_->OrderWindows().size()) << "three presses";
+        if (c.code == 95) {
+            EXPECT_EQ(3u, w.sim_->OrderWindows().size()) << "three presses";
+        }
     }
 }
 
