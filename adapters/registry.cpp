@@ -2,6 +2,7 @@
 #include "adapters/registry.h"
 
 #include "adapters/logid2/logid2.h"
+#include "adapters/logid5/logid5.h"
 #include "app/result_codes.h"
 
 namespace qm {
@@ -14,6 +15,7 @@ std::unique_ptr<CCallPort> Make(Desktop& desktop, const DelayProfile& profile) {
 
 constexpr AdapterEntry kAdapters[] = {
     {adapter::kLogiD2, "LogiD2", &Make<CCallPortLogiD2>},
+    {adapter::kLogiD5, "LogiD5", &Make<CCallPortLogiD5>},
 };
 
 }  // namespace

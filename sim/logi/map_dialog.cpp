@@ -64,6 +64,7 @@ void LogiSubstitute::OnMapCommand(Hwnd entry, int id) {
     if (!centre) return;
     (id == kIdSetOrigin ? v->points.origin : v->points.destination) = centre;
     UpdateMapUrl(*v);
+    OnPlaceTaken(entry, id == kIdSetOrigin);
 }
 
 std::optional<GeoPoint> LogiSubstitute::MapCentre(MapView& v) {

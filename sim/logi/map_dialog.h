@@ -43,6 +43,9 @@ protected:
     // The map of an open entry window; null when there is no such window.
     virtual MapView* MapOf(Hwnd entry) = 0;
 
+    // The map's centre became the origin (or the destination) of entry.
+    virtual void OnPlaceTaken(Hwnd /*entry*/, bool /*origin*/) {}
+
     void OpenMap(Hwnd entry);
     void RecentreMap(Hwnd entry, const std::optional<GeoPoint>& point);
     void UpdateMapUrl(MapView& view);

@@ -217,13 +217,6 @@ void LogiD5Sim::WireEntry(Hwnd window) {
     onEnter(c.phone, [this, window] { OnPhoneEnter(window); });
     for (Hwnd box : {c.origin, c.destination, c.via[0], c.via[1], c.via[2]})
         onEnter(box, [this, window, box] { OnPlaceEnter(window, box); });
-    // A place typed anew must be searched again.
-    for (Hwnd box : {c.origin, c.destination}) {
-        if (IsNull(box)) continue;
-        host_.OnTextChanged(box, [this, window, box]() {
-            if (EntryState* en = Find(window)) (box == en->controls.origin ? en->originFound : en->destinationFound) = false;
-        });
-    }
     for (Hwnd box : {c.fare, c.cash, c.postpaid, c.mileage, c.card}) {
         if (IsNull(box)) continue;
         const bool isMileage = box == c.mileage;
@@ -240,6 +233,10 @@ LogiD5Sim::EntryState* LogiD5Sim::Find(Hwnd window) {
 }
 
 logi::MapView* LogiD5Sim::MapOf(Hwnd entry) { return Find(entry); }
+
+void LogiD5Sim::OnPlaceTaken(Hwnd entry, bool origin) {
+    if (EntryState* e = Find(entry)) (origin ? e->originFound : e->destinationFound) = true;
+}
 
 const EntryWindowInfo* LogiD5Sim::EntryInfo(Hwnd window) const {
     auto it = entries_.find(window);

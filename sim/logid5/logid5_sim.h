@@ -58,7 +58,7 @@ struct EntryWindowInfo : logi::MapView {
     int orderIndex = -1;  // the stored order shown (modify mode)
     EntryControls controls;
     bool customerFound = false;
-    bool originFound = false;       // Enter on the origin box found the place
+    bool originFound = false;       // Enter on the origin box found the place, or the map gave it
     bool destinationFound = false;  // likewise the destination
 };
 
@@ -93,6 +93,7 @@ private:
 
     EntryState* Find(Hwnd window);
     logi::MapView* MapOf(Hwnd entry) override;
+    void OnPlaceTaken(Hwnd entry, bool origin) override;
     void OnEntryCommand(Hwnd window, int id, int code);
     void OnBranchEnter(Hwnd window);
     void OnPhoneEnter(Hwnd window);
