@@ -1,0 +1,127 @@
+// sim/logid5/README.md says what the LogiD5 substitute shows; these cases
+// hold its window table to the entry layout and its option list to --help.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/utf.h"
+#include "sim/logid5/layout.h"
+#include "sim/logid5/options.h"
+
+namespace qm::sim::logid5 {
+namespace {
+
+std::string Readme() {
+    std::ifstream in(std::string(QM_SOURCE_DIR) + "/sim/logid5/README.md", std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string Trim(std::string s) {
+    const auto a = s.find_first_not_of(' ');
+    const auto b = s.find_last_not_of(' ');
+    return a == std::string::npos ? std::string() : s.substr(a, b - a + 1);
+}
+
+struct Row {
+    std::string place;  // "k" or "k.j"
+    std::string window;
+    int id;
+};
+
+std::vector<Row> WindowTable(const std::string& readme) {
+    std::vector<Row> rows;
+    std::istringstream lines(readme);
+    bool inTable = false;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("| # | window | id |", 0) == 0) {
+            inTable = true;
+            continue;
+        }
+        if (!inTable) continue;
+        if (line.rfind("|", 0) != 0) break;
+        if (line.rfind("|---", 0) == 0) continue;
+        std::vector<std::string> cells;
+        std::stringstream cellStream(line.substr(1));
+        for (std::string cell; std::getline(cellStream, cell, '|');) cells.push_back(Trim(cell));
+        for (std::size_t i = 0; i + 2 < cells.size(); i += 3)
+            if (!cells[i].empty()) rows.push_back({cells[i], cells[i + 1], std::stoi(cells[i + 2])});
+    }
+    return rows;
+}
+
+const char* ClassWord(Behaviour b) {
+    switch (b) {
+        case Behaviour::Edit: return "Edit";
+        case Behaviour::Label: return "Static";
+        case Behaviour::Button:
+        case Behaviour::CheckBox: return "Button";
+        case Behaviour::Combo: return "ComboBox";
+        case Behaviour::Dialog: return "\"#32770\"";
+        default: return "?";
+    }
+}
+
+TEST(LogiD5Readme, TheWindowTableIsTheEntryLayout) {
+    const std::vector<Row> rows = WindowTable(Readme());
+    const std::vector<kit::LayoutNode>& layout = EntryLayout();
+    std::size_t windows = 0;
+    for (const kit::LayoutNode& node : layout) windows += 1 + node.children.size();
+    ASSERT_EQ(rows.size(), windows) << "every window and every child of a child dialog, once";
+    const std::regex quoted("\"([^\"]*)\"");
+    std::set<std::string> places;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.place + " " + row.window);
+        EXPECT_TRUE(places.insert(row.place).second);
+        const auto dot = row.place.find('.');
+        const std::size_t k = std::stoul(row.place.substr(0, dot));
+        ASSERT_LT(k, layout.size());
+        const kit::LayoutNode* node = &layout[k];
+        if (dot != std::string::npos) {
+            const std::size_t j = std::stoul(row.place.substr(dot + 1));
+            ASSERT_LT(j, node->children.size());
+            node = &node->children[j];
+        } else {
+            EXPECT_EQ(node->children.empty(), node->behaviour != Behaviour::Dialog);
+        }
+        EXPECT_EQ(row.id, node->id);
+        EXPECT_EQ(row.window.rfind(ClassWord(node->behaviour), 0), 0u) << "its class comes first";
+        EXPECT_EQ(row.window.find("(read-only)") != std::string::npos, node->readOnly);
+        EXPECT_EQ(row.window.find("(check box)") != std::string::npos, node->behaviour == Behaviour::CheckBox);
+        if (node->behaviour == Behaviour::Combo) {
+            std::string items;
+            for (const std::u16string& item : node->items) items += (items.empty() ? "" : ", ") + Utf16ToUtf8(item);
+            EXPECT_EQ(row.window, "ComboBox: " + items);
+        } else if (node->behaviour != Behaviour::Dialog) {
+            std::smatch m;
+            const bool hasText = std::regex_search(row.window, m, quoted);
+            EXPECT_EQ(hasText ? m[1].str() : std::string(), Utf16ToUtf8(node->text)) << "its text (the first one named)";
+        }
+    }
+}
+
+TEST(LogiD5Readme, TheOptionListIsTheHelpTexts) {
+    auto optionNames = [](const std::string& text, const std::string& lead) {
+        std::set<std::string> names;
+        std::istringstream lines(text);
+        for (std::string line; std::getline(lines, line);)
+            if (line.rfind(lead + "--", 0) == 0) names.insert(line.substr(lead.size(), line.find(' ', lead.size()) - lead.size()));
+        return names;
+    };
+    const std::string readme = Readme();
+    const auto start = readme.find("## Options");
+    ASSERT_NE(start, std::string::npos);
+    const std::string block = readme.substr(start, readme.find("```", readme.find("```", start) + 3) - start);
+    const std::set<std::string> documented = optionNames(block, "");
+    EXPECT_EQ(documented.size(), 18u);
+    EXPECT_EQ(documented, optionNames(Utf16ToUtf8(HelpText()), "  "));
+}
+
+}  // namespace
+}  // namespace qm::sim::logid5
