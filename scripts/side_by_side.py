@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Prints the robot's entry answer, its read-back and the order the LogiD2
-substitute holds, field by field in three columns."""
+"""Prints the robot's entry answer, its read-back and the order the substitute
+holds, field by field in three columns. The fourth argument names the program
+(LogiD2 when left out)."""
 import json
 import sys
 import unicodedata
@@ -31,7 +32,7 @@ def held_place(p):
     return "%s (%.4f, %.4f)" % (p["text"], p["x"], p["y"])
 
 
-def main(entered_path, read_path, orders_path):
+def main(entered_path, read_path, orders_path, program="LogiD2"):
     entered = json.load(open(entered_path, encoding="utf-8"))
     read = json.load(open(read_path, encoding="utf-8"))
     orders = json.load(open(orders_path, encoding="utf-8")).get("orders", [])
@@ -61,11 +62,11 @@ def main(entered_path, read_path, orders_path):
     ]
     cols = (13, 46, 46, 46)
     print(pad("field", cols[0]) + " | " + pad("entered (answer)", cols[1]) + " | " +
-          pad("read back", cols[2]) + " | " + "LogiD2 holds")
+          pad("read back", cols[2]) + " | " + program + " holds")
     print("-" * (sum(cols) + 9))
     for name, a, b, c in rows:
         print(pad(name, cols[0]) + " | " + pad(a, cols[1]) + " | " + pad(b, cols[2]) + " | " + str(c))
 
 
 if __name__ == "__main__":
-    main(*sys.argv[1:4])
+    main(*sys.argv[1:5])

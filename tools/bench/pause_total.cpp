@@ -1,5 +1,5 @@
-// pause-total REQUEST.json: serves the request against the LogiD2 substitute on
-// the fake desktop and prints the pauses the robot's pipeline took on the
+// pause-total REQUEST.json: serves the request against the substitute of its
+// adapterKind (LogiD2, LogiD5) on the fake desktop and prints the pauses the robot's pipeline took on the
 // virtual clock, in milliseconds, with the result code and the number of pauses. The benchmark compares
 // the same request's wall time under Wine with this figure.
 #include <fstream>
@@ -10,6 +10,7 @@
 #include "app/dispatch.h"
 #include "sim/fake_host.h"
 #include "sim/logid2/logid2_sim.h"
+#include "sim/logid5/logid5_sim.h"
 #include "testing/fake_desktop.h"
 #include "tools/quillmere-call/request_json.h"
 
@@ -34,8 +35,12 @@ int main(int argc, char** argv) {
     }
     qm::testing::FakeDesktop desktop;
     qm::sim::FakeHost host(desktop);
-    qm::sim::logid2::LogiD2Sim logid2(host, {});
-    if (!logid2.Start()) {
+    std::unique_ptr<qm::sim::kit::Substitute> sim;
+    if (block->order.adapterKind == qm::adapter::kLogiD5)
+        sim = std::make_unique<qm::sim::logid5::LogiD5Sim>(host, qm::sim::logid5::Options{});
+    else
+        sim = std::make_unique<qm::sim::logid2::LogiD2Sim>(host, qm::sim::logid2::Options{});
+    if (!sim->Start()) {
         std::cerr << "pause-total: the substitute did not start\n";
         return 1;
     }
