@@ -311,12 +311,20 @@ TEST_F(LogiD5Entry, HungDispatchProgramEndsTheEntryWith99) {
     Options options;
     options.hangAfterCommand = sim::logid5::kIdOriginSearch;
     Start(options);
-    Hwnd cancel{};
-    OnNewEntry([&cancel](Hwnd, const EntryControls& c) { cancel = c.cancel; });
+    Hwnd cancel{}, entry{};
+    OnNewEntry([&](Hwnd window, const EntryControls& c) {
+        cancel = c.cancel;
+        entry = window;
+    });
     OrderRecord order = SimpleOrder();
     EXPECT_EQ(99, Enter(order));
     EXPECT_TRUE(d_.NotResponding());
     EXPECT_EQ(0, ClicksOn(cancel));
+    // The map dialog it opened before it hung is left as it is: hiding another
+    // program's window waits for that program, without a bound.
+    const sim::logid5::EntryWindowInfo* info = sim_->EntryInfo(entry);
+    ASSERT_NE(nullptr, info);
+    EXPECT_TRUE(d_.IsVisible(info->mapDialog));
     EXPECT_LE(d_.BlockedTotal(), 2u * FakeDesktop::kSendTimeoutMs) << "bounded";
 }
 

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "app/dispatch.h"
+#include "app/result_codes.h"
 #include "sim/fake_host.h"
 #include "sim/logid2/logid2_sim.h"
 #include "sim/logid5/logid5_sim.h"
