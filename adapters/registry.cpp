@@ -3,6 +3,7 @@
 
 #include "adapters/icon2013/icon2013.h"
 #include "adapters/logid2/logid2.h"
+#include "adapters/logid5/logid5.h"
 #include "app/result_codes.h"
 
 namespace qm {
@@ -16,6 +17,7 @@ std::unique_ptr<CCallPort> Make(Desktop& desktop, const DelayProfile& profile) {
 constexpr AdapterEntry kAdapters[] = {
     {adapter::kLogiD2, "LogiD2", &Make<CCallPortLogiD2>},
     {adapter::kIcon2013, "Icon2013", &Make<CCallPortIcon2013>},
+    {adapter::kLogiD5, "LogiD5", &Make<CCallPortLogiD5>},
 };
 
 }  // namespace

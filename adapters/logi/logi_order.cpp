@@ -14,6 +14,7 @@ namespace {
 
 constexpr int kHung = result::kNotResponding;
 constexpr int kOk = result::kSuccess;
+constexpr std::uint32_t kWmNull = 0x0000;  // WM_NULL: does nothing, answered by any window
 
 constexpr const char16_t* kSelectBranchText = u"지사를 선택하시기 바랍니다.";
 constexpr const char16_t* kPhoneHintText =
@@ -37,6 +38,17 @@ std::u16string SourceAndShown(std::u16string_view typed, std::u16string_view sho
 }
 
 }  // namespace
+
+bool CLogiOrder::HideMapDialog(Hwnd dialog) {
+    // ShowWindow on another program's window waits until that program has
+    // handled it, however long: a bounded message first makes sure it still
+    // answers (a dialog opened by a click may come from a program that hung
+    // right after opening it).
+    desktop_.Send(dialog, kWmNull, 0, 0);
+    if (Hung()) return false;
+    desktop_.ShowWindow(dialog, msg::SW_HIDE);
+    return true;
+}
 
 CLogiMapDialog CLogiOrder::MapDialog() {
     return CLogiMapDialog(port_, desktop_, profile_,
@@ -218,7 +230,7 @@ int CLogiOrder::EnterMapPositions(Module oleacc, const char16_t* pointScript, co
         Abandon();
         return code;
     }
-    desktop_.ShowWindow(handles.dialog, msg::SW_HIDE);
+    if (!HideMapDialog(handles.dialog)) return kHung;
     Pause(profile_.actionSettle);
 
     code = map.SetMapPosition(oleacc, pointScript, order.origin, handles.dialog, handles.browser,
@@ -395,7 +407,7 @@ int CLogiOrder::ReadOrderWindow(Module oleacc, OrderRecord* order, std::u16strin
         int code = map.FindMapDialog(handles);
         if (Hung()) return kHung;
         if (code == kOk) {
-            desktop_.ShowWindow(handles.dialog, msg::SW_HIDE);
+            if (!HideMapDialog(handles.dialog)) return kHung;
             code = map.ReadMapUrlPositions(oleacc, handles.dialog, handles.browser, &o.origin, &o.destination,
                                            &o.via[0], &o.via[1], &o.via[2]);
             if (Hung()) return kHung;

@@ -97,6 +97,8 @@ protected:
 
 private:
     CLogiMapDialog MapDialog();
+    // Hides the map dialog; false (nothing done) when the program stopped answering.
+    bool HideMapDialog(Hwnd dialog);
     std::u16string TextByMessage(Hwnd box) { return desktop_.SendGetText(box, 1024); }
     int VerifyAmount(Hwnd box, std::u16string_view wanted, int code, std::u16string& message);
     // A place box typed anew (clicked, old text replaced), then confirmed where the program wants it.

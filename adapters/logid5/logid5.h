@@ -47,6 +47,10 @@ public:
     using Controls = logi::Controls;
     const Controls& controls() const { return c_; }
 
+    // The button a finishing action clicks: register (2), hold (3) or inquiry
+    // (4), the cancel button where that one is null; null for other actions.
+    static Hwnd FinishButton(const Controls& controls, int finishAction);
+
     static std::span<const ChainLink> ReceptionChain();
     static std::span<const ControlRow<Controls>> ControlMap();
 

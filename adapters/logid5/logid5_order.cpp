@@ -58,15 +58,24 @@ int CCallPortLogiD5::ReadOrderWindow(Module oleacc, OrderRecord* order, std::u16
     return steps.ReadOrderWindow(oleacc, order, message);
 }
 
+Hwnd CCallPortLogiD5::FinishButton(const Controls& c, int finishAction) {
+    Hwnd button = kNoWindow;
+    switch (finishAction) {
+        case 2: button = c.registerButton; break;
+        case 3: button = c.holdButton; break;
+        case 4: button = c.inquiryButton; break;
+        default: return kNoWindow;
+    }
+    return IsNull(button) ? c.cancelButton : button;
+}
+
 void CCallPortLogiD5::Finish(int finishAction) {
     if (finishAction == 1) {
         AbandonEntryWindow(true);
         return;
     }
-    if (finishAction < 2 || finishAction > 4) return;  // left open as it is
-    Hwnd button = finishAction == 2 ? c_.registerButton : finishAction == 3 ? c_.holdButton : c_.inquiryButton;
-    if (IsNull(button)) button = c_.cancelButton;
-    // Clicked, and nothing awaited after it.
+    // Clicked, and nothing awaited after it; other actions leave the window open.
+    const Hwnd button = FinishButton(c_, finishAction);
     if (!IsNull(c_.entryWindow) && !IsNull(button)) PostClick(desktop, button);
 }
 

@@ -27,7 +27,7 @@
 
 #include "platform/desktop.h"
 #include "sim/kit/orders.h"
-#include "sim/logid2/map_page.h"
+#include "sim/logi/map_page.h"
 
 namespace qm::sim::icon2013 {
 
@@ -54,7 +54,7 @@ private:
 
 // "lat,lng" read back (empty when it is not two numbers), and the shortest
 // decimal text of a number: the same as the LogiD2 page's.
-using logid2::NumberText;
-inline std::optional<GeoPoint> ParsePoint(const std::u16string& text) { return logid2::ParseCentre(text); }
+using logi::NumberText;
+inline std::optional<GeoPoint> ParsePoint(const std::u16string& text) { return logi::ParseCentre(text); }
 
 }  // namespace qm::sim::icon2013

@@ -78,13 +78,4 @@ const std::vector<kit::LayoutNode>& EntryLayout() {
     return layout;
 }
 
-const std::vector<kit::LayoutNode>& MapDialogLayout() {
-    static const std::vector<kit::LayoutNode> layout = {
-        kit::Button("setOrigin", u"출발지를 현위치로", kIdSetOrigin, {10, 8, 170, 34}),
-        kit::Button("setDestination", u"도착지를 현위치로", kIdSetDestination, {180, 8, 340, 34}),
-        kit::Browser("browser", kIdBrowser, {10, 42, 640, 520}),
-    };
-    return layout;
-}
-
 }  // namespace qm::sim::logid2

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "sim/kit/layout.h"
+#include "sim/logi/map_dialog.h"
 
 namespace qm::sim::logid2 {
 
@@ -47,9 +48,9 @@ enum EntryId : int {
     kIdOpenMap = 3826,   // command: open the "지도보기" dialog
 };
 constexpr int kIdReception = 1000;  // "접  수(&N)" in the main list
-constexpr int kIdSetOrigin = 2001;  // "출발지를 현위치로"
-constexpr int kIdSetDestination = 2002;  // "도착지를 현위치로"
-constexpr int kIdBrowser = 2003;
+using logi::kIdBrowser;         // the map dialog (sim/logi/map_dialog.h)
+using logi::kIdSetDestination;
+using logi::kIdSetOrigin;
 constexpr int kIdPopupMap = 2101;   // place popup "지도"
 constexpr int kIdPopupClose = 2102; // place popup "닫기"
 
@@ -70,8 +71,5 @@ kit::LayoutNode MainLayout();
 const std::vector<kit::LayoutNode>& EntryLayout();
 constexpr int kEntryWidth = 760;
 constexpr int kEntryHeight = 430;
-
-// The "지도보기" dialog's children: its two set buttons and the browser ("browser").
-const std::vector<kit::LayoutNode>& MapDialogLayout();
 
 }  // namespace qm::sim::logid2

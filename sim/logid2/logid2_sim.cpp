@@ -57,7 +57,8 @@ struct LogiD2Sim::EntryState : EntryWindowInfo {
     bool consignFixed = false;  // a saved consignment order: the mark cannot be taken off
 };
 
-LogiD2Sim::LogiD2Sim(Host& host, Options options) : kit::Substitute(host, options), options_(std::move(options)) {
+LogiD2Sim::LogiD2Sim(Host& host, Options options)
+    : logi::LogiSubstitute(host, options, u"logid2.map.invalid"), options_(std::move(options)) {
     branches_ = {
         {u"021234567", u"강남지사"},
         {u"0212345678", u"서초지사"},
@@ -237,6 +238,8 @@ void LogiD2Sim::WireEntry(Hwnd window) {
         });
     }
 }
+
+logi::MapView* LogiD2Sim::MapOf(Hwnd entry) { return Find(entry); }
 
 LogiD2Sim::EntryState* LogiD2Sim::Find(Hwnd window) {
     auto it = entries_.find(window);
@@ -488,76 +491,6 @@ StoredOrder LogiD2Sim::ReadOrder(EntryState& e) const {
 void LogiD2Sim::CloseEntry(Hwnd window) {
     // The window's boxes, popup and map dialog are owned by it and go with it.
     host_.Destroy(window);
-}
-
-// --- the map dialog --------------------------------------------------------
-
-void LogiD2Sim::OpenMap(Hwnd window) {
-    EntryState* e = Find(window);
-    if (!e) return;
-    if (!IsNull(e->mapDialog) && host_.Exists(e->mapDialog)) {
-        UpdateMapUrl(*e);
-        host_.Show(e->mapDialog, true);
-        return;
-    }
-    WindowSpec d;
-    d.behaviour = Behaviour::Dialog;
-    d.text = u"지도보기";
-    d.owner = window;
-    d.rect = {160, 60, 160 + 660, 60 + 560};
-    const Hwnd dialog = Make(d);
-    if (IsNull(dialog)) return;
-    e->mapDialog = dialog;
-
-    e->mapBrowser = kit::BuildChildren(host_, MapDialogLayout(), dialog, Omit()).Get("browser");
-    if (!IsNull(e->mapBrowser)) {
-        const GeoPoint centre = e->points.origin      ? *e->points.origin
-                                : e->points.destination ? *e->points.destination
-                                                        : kDefaultCentre;
-        PageSpec page;
-        page.url = MapPageUrl(e->points);
-        page.script = MapPageScript(centre);
-        auto interpreter = std::make_shared<MapPageInterpreter>(centre);
-        page.interpreter = [interpreter](const std::u16string& script) { return interpreter->Evaluate(script); };
-        host_.AttachPage(e->mapBrowser, page);
-    }
-
-    Listen(dialog, [this, window](int id, int code, Hwnd) {
-        if (code == msg::BN_CLICKED) OnMapCommand(window, id);
-    });
-    host_.OnDestroy(dialog, [this, window, dialog]() {
-        if (EntryState* en = Find(window); en && en->mapDialog == dialog) {
-            en->mapDialog = kNoWindow;
-            en->mapBrowser = kNoWindow;
-        }
-    });
-}
-
-void LogiD2Sim::OnMapCommand(Hwnd window, int id) {
-    EntryState* e = Find(window);
-    if (!e) return;
-    if (id != kIdSetOrigin && id != kIdSetDestination) return;
-    const auto centre = MapCentre(*e);
-    if (!centre) return;
-    (id == kIdSetOrigin ? e->points.origin : e->points.destination) = centre;
-    UpdateMapUrl(*e);
-}
-
-std::optional<GeoPoint> LogiD2Sim::MapCentre(EntryState& e) {
-    if (IsNull(e.mapBrowser) || !host_.Exists(e.mapBrowser)) return std::nullopt;
-    const ScriptValue v = host_.EvaluateInPage(e.mapBrowser, u"getCenter()");
-    if (!v.text) return std::nullopt;
-    return ParseCentre(*v.text);
-}
-
-void LogiD2Sim::RecentreMap(Hwnd window, const std::optional<GeoPoint>& point) {
-    EntryState* e = Find(window);
-    if (!e || !point || IsNull(e->mapBrowser) || !host_.Exists(e->mapBrowser)) return;
-    host_.EvaluateInPage(e->mapBrowser, u"setCenter(" + NumberText(point->lat) + u", " + NumberText(point->lng) + u")");
-}
-
-void LogiD2Sim::UpdateMapUrl(EntryState& e) {
-    if (!IsNull(e.mapBrowser) && host_.Exists(e.mapBrowser)) host_.SetPageUrl(e.mapBrowser, MapPageUrl(e.points));
 }
 
 // --- boxes and orders ------------------------------------------------------

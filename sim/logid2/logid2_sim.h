@@ -31,13 +31,15 @@
 #include "sim/kit/orders.h"
 #include "sim/kit/substitute.h"
 #include "sim/kit/text.h"
+#include "sim/logi/map_dialog.h"
 #include "sim/logid2/layout.h"
-#include "sim/logid2/map_page.h"
 #include "sim/logid2/options.h"
 
 namespace qm::sim::logid2 {
 
 using kit::HyphenatedNumber;
+using logi::GeoPoint;
+using logi::MapPoints;
 using kit::OrderFromJson;
 using kit::OrdersToJson;
 using kit::StoredOrder;
@@ -57,17 +59,16 @@ struct EntryControls {
     Hwnd fitFare{}, addVia{};
 };
 
-struct EntryWindowInfo {
+struct EntryWindowInfo : logi::MapView {
     Hwnd window{};
     bool modify = false;
     int orderIndex = -1;  // the stored order shown (modify mode)
     EntryControls controls;
     bool customerFound = false;
-    MapPoints points;     // positions taken from the map (or the stored order)
-    Hwnd mapDialog{}, mapBrowser{}, placePopup{};
+    Hwnd placePopup{};  // the map: points, mapDialog, mapBrowser (logi::MapView)
 };
 
-class LogiD2Sim final : public kit::Substitute {
+class LogiD2Sim final : public logi::LogiSubstitute {
 public:
     LogiD2Sim(Host& host, Options options);
     ~LogiD2Sim() override;
@@ -100,6 +101,7 @@ private:
     void WireEntry(Hwnd window);
 
     EntryState* Find(Hwnd window);
+    logi::MapView* MapOf(Hwnd entry) override;
     void OnEntryCommand(Hwnd window, int id, int code, Hwnd control);
     void OnBranchEnter(Hwnd window);
     void OnPhoneEnter(Hwnd window);
@@ -111,11 +113,6 @@ private:
     void Finish(Hwnd window, const std::u16string& status);
     void AskInquiryType(Hwnd window);
     bool RefuseUnregistered(Hwnd window);
-    void OpenMap(Hwnd window);
-    void OnMapCommand(Hwnd window, int id);
-    void RecentreMap(Hwnd window, const std::optional<GeoPoint>& point);
-    void UpdateMapUrl(EntryState& e);
-    std::optional<GeoPoint> MapCentre(EntryState& e);
     StoredOrder ReadOrder(EntryState& e) const;
     Hwnd Box(Hwnd owner, const std::u16string& title, const std::u16string& text,
              std::vector<MessageBoxButton> buttons, std::function<void(int)> onAnswer = nullptr);

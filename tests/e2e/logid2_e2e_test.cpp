@@ -3,19 +3,16 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "tests/e2e/e2e_session.h"
-#include "tests/e2e/e2e_support.h"
+#include "tests/e2e/sim_fixture.h"
 
 namespace qm::e2e {
 namespace {
 
 using nlohmann::json;
-
-constexpr UINT kWriteOrders = 0x7001;
-constexpr UINT kOpenFirstOrder = 0x7100;
 
 json SampleRequest(int finishAction) {
     json request = json::parse(R"j({
@@ -32,19 +29,9 @@ json SampleRequest(int finishAction) {
     return request;
 }
 
-class LogiD2EndToEnd : public ::testing::Test {
+class LogiD2EndToEnd : public SubstituteTest {
 protected:
-    void StartSim(const std::vector<std::wstring>& options = {}) {
-        ASSERT_TRUE(sim_.Start(options)) << "the LogiD2 substitute did not show its main window";
-    }
-    json Call(const json& request) { return CallRobot(request); }
-    void Command(UINT id) { ASSERT_TRUE(sim_.Command(id)); }
-    json Orders() { return sim_.Orders(); }
-    // Entry windows of the substitute: windows owned by its main window that
-    // hold a register button.
-    int OpenEntryWindows() { return sim_.OwnedWindowsWith(L"등   록(&R)"); }
-
-    SubstituteSession sim_{L"logid2-sim.exe", L"SmartD2-"};
+    LogiD2EndToEnd() : SubstituteTest(L"logid2-sim.exe", L"SmartD2-") {}
 };
 
 TEST_F(LogiD2EndToEnd, EnterAndRegisterThenReadBackGivesWhatLogiD2Holds) {

@@ -2,32 +2,18 @@
 // hold its window table to the entry layout and its option list to --help.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <regex>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/utf.h"
 #include "sim/logid2/layout.h"
 #include "sim/logid2/options.h"
+#include "tests/sim/readme_tables.h"
 
 namespace qm::sim::logid2 {
 namespace {
-
-std::string Readme() {
-    std::ifstream in(std::string(QM_SOURCE_DIR) + "/sim/logid2/README.md", std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::string Trim(std::string s) {
-    const auto a = s.find_first_not_of(' ');
-    const auto b = s.find_last_not_of(' ');
-    return a == std::string::npos ? std::string() : s.substr(a, b - a + 1);
-}
 
 struct Row {
     int index;
@@ -36,41 +22,18 @@ struct Row {
 };
 
 // The rows of the table "| # | window | id | # | window | id |", two entries a line.
-std::vector<Row> WindowTable(const std::string& readme) {
+std::vector<Row> WindowTable(const std::string& text) {
     std::vector<Row> rows;
-    std::istringstream lines(readme);
-    bool inTable = false;
-    for (std::string line; std::getline(lines, line);) {
-        if (line.rfind("| # | window | id |", 0) == 0) {
-            inTable = true;
-            continue;
-        }
-        if (!inTable) continue;
-        if (line.rfind("|", 0) != 0) break;
-        if (line.rfind("|---", 0) == 0) continue;
-        std::vector<std::string> cells;
-        std::stringstream cellStream(line.substr(1));
-        for (std::string cell; std::getline(cellStream, cell, '|');) cells.push_back(Trim(cell));
+    for (const auto& cells : readme::TableCells(text, "| # | window | id |"))
         for (std::size_t i = 0; i + 2 < cells.size(); i += 3)
             if (!cells[i].empty()) rows.push_back({std::stoi(cells[i]), cells[i + 1], std::stoi(cells[i + 2])});
-    }
     return rows;
 }
 
-const char* ClassWord(Behaviour b) {
-    switch (b) {
-        case Behaviour::Edit: return "Edit";
-        case Behaviour::Label: return "Static";
-        case Behaviour::Button:
-        case Behaviour::CheckBox: return "Button";
-        case Behaviour::Combo: return "ComboBox";
-        case Behaviour::Dialog: return "\"#32770\"";
-        default: return "?";
-    }
-}
+using readme::ClassWord;
 
 TEST(LogiD2Readme, TheWindowTableIsTheEntryLayout) {
-    const std::vector<Row> rows = WindowTable(Readme());
+    const std::vector<Row> rows = WindowTable(readme::Read("logid2"));
     const std::vector<kit::LayoutNode>& layout = EntryLayout();
     ASSERT_EQ(rows.size(), layout.size());
     const std::regex quoted("\"([^\"]*)\"");
@@ -106,20 +69,9 @@ TEST(LogiD2Readme, TheWindowTableIsTheEntryLayout) {
 }
 
 TEST(LogiD2Readme, TheOptionListIsTheHelpTexts) {
-    auto optionNames = [](const std::string& text, const std::string& lead) {
-        std::set<std::string> names;
-        std::istringstream lines(text);
-        for (std::string line; std::getline(lines, line);)
-            if (line.rfind(lead + "--", 0) == 0) names.insert(line.substr(lead.size(), line.find(' ', lead.size()) - lead.size()));
-        return names;
-    };
-    const std::string readme = Readme();
-    const auto start = readme.find("## Options");
-    ASSERT_NE(start, std::string::npos);
-    const std::string block = readme.substr(start, readme.find("```", readme.find("```", start) + 3) - start);
-    const std::set<std::string> documented = optionNames(block, "");
+    const std::set<std::string> documented = readme::OptionNames(readme::OptionsBlock(readme::Read("logid2")), "");
     EXPECT_EQ(documented.size(), 18u);
-    EXPECT_EQ(documented, optionNames(Utf16ToUtf8(HelpText()), "  "));
+    EXPECT_EQ(documented, readme::OptionNames(Utf16ToUtf8(HelpText()), "  "));
 }
 
 }  // namespace

@@ -6,12 +6,14 @@
 
 #include "app/utf.h"
 #include "sim/logid2/logid2_sim.h"
-#include "sim/logid2/map_page.h"
+#include "sim/logi/map_page.h"
 #include "sim/logid2/options.h"
 #include "sim/kit/orders.h"
 
 namespace qm::sim::logid2 {
 namespace {
+
+using namespace qm::sim::logi;  // the map page both Logi substitutes show
 
 struct EvalCase {
     const char16_t* script;

@@ -1,5 +1,5 @@
 // pause-total REQUEST.json: serves the request against the substitute of its
-// adapterKind (LogiD2, or Icon2013 for 4) on the fake desktop and prints the pauses the robot's pipeline took on the
+// adapterKind on the fake desktop and prints the pauses the robot's pipeline took on the
 // virtual clock, in milliseconds, with the result code and the number of pauses. The benchmark compares
 // the same request's wall time under Wine with this figure.
 #include <fstream>
@@ -12,6 +12,7 @@
 #include "sim/fake_host.h"
 #include "sim/icon2013/icon2013_sim.h"
 #include "sim/logid2/logid2_sim.h"
+#include "sim/logid5/logid5_sim.h"
 #include "testing/fake_desktop.h"
 #include "tools/quillmere-call/request_json.h"
 
@@ -37,10 +38,17 @@ int main(int argc, char** argv) {
     qm::testing::FakeDesktop desktop;
     qm::sim::FakeHost host(desktop);
     std::unique_ptr<qm::sim::kit::Substitute> program;
-    if (block->order.adapterKind == qm::adapter::kIcon2013)
-        program = std::make_unique<qm::sim::icon2013::Icon2013Sim>(host, qm::sim::icon2013::Options{});
-    else
-        program = std::make_unique<qm::sim::logid2::LogiD2Sim>(host, qm::sim::logid2::Options{});
+    switch (block->order.adapterKind) {
+        case qm::adapter::kLogiD5:
+            program = std::make_unique<qm::sim::logid5::LogiD5Sim>(host, qm::sim::logid5::Options{});
+            break;
+        case qm::adapter::kIcon2013:
+            program = std::make_unique<qm::sim::icon2013::Icon2013Sim>(host, qm::sim::icon2013::Options{});
+            break;
+        default:
+            program = std::make_unique<qm::sim::logid2::LogiD2Sim>(host, qm::sim::logid2::Options{});
+            break;
+    }
     if (!program->Start()) {
         std::cerr << "pause-total: the substitute did not start\n";
         return 1;

@@ -1,4 +1,4 @@
-// The page of LogiD2's "지도보기" dialog: a map with a centre, and an address
+// The page of the Logi programs' "지도보기" dialog (LogiD2 and LogiD5): a map with a centre, and an address
 // whose query names the points of the order it shows.
 //
 // Page functions (the same on both hosts):
@@ -8,7 +8,8 @@
 // lat is the order's x and lng its y: a caller's point script formatted with
 // (x, y), e.g. "setCenter(%f, %f)", moves the centre onto the place.
 //
-// The address: http://logid2.map.invalid/map.asp?strSPosX=..&strSPosY=..&
+// The address: http://<site>/map.asp? (site: logid2.map.invalid, logid5.map.invalid)
+// followed by strSPosX=..&strSPosY=..&
 // strDPosX=..&strDPosY=..&strV1PosX=..&strV1PosY=.. (via points 1 to 3 as
 // they exist). The X keys hold the longitude (the order's y), the Y keys the
 // latitude (the order's x). A point without a position is left out; with no
@@ -26,11 +27,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/desktop.h"
 #include "sim/kit/orders.h"
 
-namespace qm::sim::logid2 {
+namespace qm::sim::logi {
 
 using kit::GeoPoint;
 
@@ -62,6 +64,6 @@ struct MapPoints {
     std::optional<GeoPoint> destination;
     std::array<std::optional<GeoPoint>, 3> via;
 };
-std::u16string MapPageUrl(const MapPoints& points);
+std::u16string MapPageUrl(const MapPoints& points, std::u16string_view site = u"logid2.map.invalid");
 
-}  // namespace qm::sim::logid2
+}  // namespace qm::sim::logi

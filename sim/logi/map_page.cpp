@@ -1,4 +1,4 @@
-#include "sim/logid2/map_page.h"
+#include "sim/logi/map_page.h"
 
 #include <cctype>
 #include <charconv>
@@ -8,7 +8,7 @@
 #include <system_error>
 #include <vector>
 
-namespace qm::sim::logid2 {
+namespace qm::sim::logi {
 namespace {
 
 std::u16string Widen(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
@@ -227,7 +227,7 @@ std::u16string MapPageScript(GeoPoint centre) {
     return s;
 }
 
-std::u16string MapPageUrl(const MapPoints& points) {
+std::u16string MapPageUrl(const MapPoints& points, std::u16string_view site) {
     std::u16string query;
     auto add = [&query](const char16_t* tag, const std::optional<GeoPoint>& p) {
         if (!p) return;
@@ -245,7 +245,7 @@ std::u16string MapPageUrl(const MapPoints& points) {
     add(u"V2", points.via[1]);
     add(u"V3", points.via[2]);
     if (query.empty()) query = u"level=8";
-    return u"http://logid2.map.invalid/map.asp?" + query;
+    return u"http://" + std::u16string(site) + u"/map.asp?" + query;
 }
 
-}  // namespace qm::sim::logid2
+}  // namespace qm::sim::logi
