@@ -131,7 +131,11 @@ const Branch* CManerXE4Sim::BranchOf(const std::u16string& typed) const {
 std::optional<std::u16string> CManerXE4Sim::BranchDisplayText(const std::u16string& typed) const {
     const Branch* b = BranchOf(typed);
     if (!b) return std::nullopt;
-    return b->name + u" [" + kit::HyphenatedNumber(b->digits) + u"]";
+    // The number as it was typed.
+    std::u16string number = typed;
+    while (!number.empty() && number.back() == u' ') number.pop_back();
+    while (!number.empty() && number.front() == u' ') number.erase(0, 1);
+    return b->name + u" [" + number + u"]";
 }
 
 bool CManerXE4Sim::Start() {

@@ -83,7 +83,7 @@ public:
     // The place table's answer for a name (a name it does not know still gets
     // a position of its own).
     Place LookUp(const std::u16string& name) const;
-    // "name [02-123-4567]" for a known branch number.
+    // "name [number]" for a known branch number, the number as typed.
     std::optional<std::u16string> BranchDisplayText(const std::u16string& typed) const;
 
 private:
