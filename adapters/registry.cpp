@@ -1,6 +1,7 @@
 // The adapters this build serves. Adding a dispatch program means one line here.
 #include "adapters/registry.h"
 
+#include "adapters/cmanerxe4/cmanerxe4.h"
 #include "adapters/logid2/logid2.h"
 #include "app/result_codes.h"
 
@@ -14,6 +15,7 @@ std::unique_ptr<CCallPort> Make(Desktop& desktop, const DelayProfile& profile) {
 
 constexpr AdapterEntry kAdapters[] = {
     {adapter::kLogiD2, "LogiD2", &Make<CCallPortLogiD2>},
+    {adapter::kCManerXE4, "CManerXE4", &Make<CCallPortCManerXE4>},
 };
 
 }  // namespace

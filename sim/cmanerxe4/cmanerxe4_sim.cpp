@@ -79,7 +79,6 @@ struct CManerXE4Sim::ViaEdit {
 
 struct CManerXE4Sim::EntryState : EntryWindowInfo {
     std::u16string originBase;  // the origin's text without marks, once searched
-    std::u16string payText = u"현금";
     std::array<ViaEdit, 3> viaEdit;
     TimerId branchTimer = 0;
 };
@@ -229,8 +228,9 @@ void CManerXE4Sim::FillFromOrder(EntryState& e, const StoredOrder& o) {
     set(c.postpaid, o.postpaidAmount);
     set(c.driverMemo, o.driverMemo);
     set(c.memo2, o.memo2);
-    if (std::find(kPayTexts.begin(), kPayTexts.end(), o.payType) != kPayTexts.end()) e.payText = o.payType;
-    set(c.payCombo, e.payText);
+    // A payment CManerXE4 does not know shows as cash.
+    const bool known = std::find(kPayTexts.begin(), kPayTexts.end(), o.payType) != kPayTexts.end();
+    set(c.payCombo, known ? o.payType : kPayTexts[0]);
     e.consignment = o.consignment;
     e.customerFound = !o.customerPhone.empty();
     e.originBase = WithoutMarks(o.origin.text);
@@ -300,7 +300,6 @@ void CManerXE4Sim::WireEntry(EntryState& e) {
         });
     }
 
-    if (!IsNull(c.payCombo)) host_.OnTextChanged(c.payCombo, [this, window]() { OnPayText(window); });
     if (!IsNull(c.viaStart)) {
         host_.OnMouse(c.viaStart, [this, window](const MouseEvent& m) {
             if (EntryState* en = Find(window); en && m.down) en->viaPanelOpen = true;
@@ -437,7 +436,8 @@ void CManerXE4Sim::OnAmountEnter(Hwnd window, Hwnd box) {
         const std::u16string shown = options_.groupAmounts ? kit::GroupThousands(*digits) : *digits;
         if (shown != text) host_.SetText(box, shown);
     }
-    if (box != e->controls.mileage || !kit::IsPositiveAmount(digits) || e->payText != u"복합") return;
+    const std::u16string pay = IsNull(e->controls.payCombo) ? std::u16string() : host_.GetText(e->controls.payCombo);
+    if (box != e->controls.mileage || !kit::IsPositiveAmount(digits) || pay != u"복합") return;
     const Branch* branch = BranchOf(host_.GetText(e->controls.branch));
     if (!branch || branch->mileageSetting) return;
     if (options_.noticeDelayMs == 0) {
@@ -458,14 +458,6 @@ void CManerXE4Sim::ShowMileageNotice(Hwnd window) {
     const Rect r = host_.ScreenRect(window);
     desc.position = {r.left + 200, r.top + 160};
     Box(desc);
-}
-
-void CManerXE4Sim::OnPayText(Hwnd window) {
-    EntryState* e = Find(window);
-    if (!e) return;
-    const std::u16string text = host_.GetText(e->controls.payCombo);
-    if (std::find(kPayTexts.begin(), kPayTexts.end(), text) != kPayTexts.end()) e->payText = text;
-    else host_.SetText(e->controls.payCombo, e->payText);  // not a payment CManerXE4 knows
 }
 
 void CManerXE4Sim::OnConsignClick(Hwnd window) {

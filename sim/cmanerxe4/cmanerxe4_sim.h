@@ -101,7 +101,6 @@ private:
     void OnPlaceSearch(Hwnd window, bool origin);
     bool OnViaKey(Hwnd window, std::size_t k, std::uint32_t vk);
     void OnAmountEnter(Hwnd window, Hwnd box);
-    void OnPayText(Hwnd window);
     void OnConsignClick(Hwnd window);
     void ShowMileageNotice(Hwnd window);
     void RefreshOriginMarks(EntryState& e);

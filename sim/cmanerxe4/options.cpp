@@ -67,7 +67,7 @@ kit::OptionParser MakeParser(Options& o) {
     p.Delay(u"--map-delay", u"a map window appears MS after its button or via box", o.mapDelayMs);
     p.Value(u"--branch", u"NUMBER=NAME", u"add a branch (with a mixed-payment mileage setting)",
             [&o](const std::u16string& v) { return TakeBranch(v, o.extraBranches, true); });
-    p.Value(u"--branch-without-mileage", u"NUMBER=NAME",
+    p.Value(u"--no-mileage", u"NUMBER=NAME",
             u"add a branch without a mixed-payment mileage setting",
             [&o](const std::u16string& v) { return TakeBranch(v, o.extraBranches, false); });
     p.Value(u"--place", u"NAME=LAT,LNG", u"add a place to the place table",
