@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
-"""Prints the robot's entry answer, its read-back and the order the LogiD2
-substitute holds, field by field in three columns."""
+"""Prints the robot's entry answer, its read-back and the order the
+substitute holds, field by field in three columns.
+
+side_by_side.py ENTERED.json READ.json ORDERS.json [PROGRAM]"""
 import json
 import sys
 import unicodedata
@@ -31,7 +33,7 @@ def held_place(p):
     return "%s (%.4f, %.4f)" % (p["text"], p["x"], p["y"])
 
 
-def main(entered_path, read_path, orders_path):
+def main(entered_path, read_path, orders_path, program="LogiD2"):
     entered = json.load(open(entered_path, encoding="utf-8"))
     read = json.load(open(read_path, encoding="utf-8"))
     orders = json.load(open(orders_path, encoding="utf-8")).get("orders", [])
@@ -48,6 +50,7 @@ def main(entered_path, read_path, orders_path):
         ("fare", e["fare"], r["fare"], held.get("fare", "")),
         ("cash", e["cashAmount"], r["cashAmount"], held.get("cashAmount", "")),
         ("postpaid", e["postpaidAmount"], r["postpaidAmount"], held.get("postpaidAmount", "")),
+        ("mileage", e["mileageAmount"], r["mileageAmount"], held.get("mileageAmount", "")),
         ("consignment", e["consignment"], r["consignment"], held.get("consignment", "")),
         ("origin", place(e["origin"]), place(r["origin"]), held_place(held.get("origin"))),
         ("destination", place(e["destination"]), place(r["destination"]), held_place(held.get("destination"))),
@@ -61,11 +64,11 @@ def main(entered_path, read_path, orders_path):
     ]
     cols = (13, 46, 46, 46)
     print(pad("field", cols[0]) + " | " + pad("entered (answer)", cols[1]) + " | " +
-          pad("read back", cols[2]) + " | " + "LogiD2 holds")
+          pad("read back", cols[2]) + " | " + program + " holds")
     print("-" * (sum(cols) + 9))
     for name, a, b, c in rows:
         print(pad(name, cols[0]) + " | " + pad(a, cols[1]) + " | " + pad(b, cols[2]) + " | " + str(c))
 
 
 if __name__ == "__main__":
-    main(*sys.argv[1:4])
+    main(*sys.argv[1:5])

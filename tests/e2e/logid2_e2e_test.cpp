@@ -7,16 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/e2e_support.h"
-#include "tools/quillmere-call/robot_process.h"
+#include "tests/e2e/substitute_session.h"
 
 namespace qm::e2e {
 namespace {
 
 using nlohmann::json;
-
-constexpr UINT kWriteOrders = 0x7001;
-constexpr UINT kOpenFirstOrder = 0x7100;
 
 json SampleRequest(int finishAction) {
     json request = json::parse(R"j({
@@ -33,74 +29,12 @@ json SampleRequest(int finishAction) {
     return request;
 }
 
-class LogiD2EndToEnd : public ::testing::Test {
+class LogiD2EndToEnd : public SubstituteSession {
 protected:
-    void TearDown() override { sim_.reset(); }
+    LogiD2EndToEnd() : SubstituteSession(L"logid2-sim.exe", L"SmartD2-") {}
 
-    void StartSim(const std::vector<std::wstring>& options = {}) {
-        wchar_t dir[MAX_PATH + 1];
-        ::GetTempPathW(MAX_PATH, dir);
-        ordersFile_ = std::wstring(dir) + L"qm-logid2-orders-" + std::to_wstring(::GetCurrentProcessId()) + L".json";
-        ::DeleteFileW(ordersFile_.c_str());
-        std::wstring line = L"logid2-sim.exe --orders-file \"" + ordersFile_ + L"\"";
-        for (const std::wstring& o : options) line += L" \"" + o + L"\"";
-        sim_ = std::make_unique<call::ChildProcess>(call::OwnDirectory() + L"logid2-sim.exe", line, false);
-        for (int i = 0; i < 300 && !(main_ = ::FindWindowW(L"SmartD2-", nullptr)); ++i) ::Sleep(50);
-        ASSERT_NE(main_, nullptr) << "the LogiD2 substitute did not show its main window";
-    }
-
-    // Runs the request through quillmere-call.exe; the robot must answer.
-    json Call(const json& request) {
-        RunResult run = RunCaller({L"--timeout", L"120"}, request.dump(), 180000);
-        EXPECT_TRUE(run.ended);
-        EXPECT_EQ(run.exitCode, 0u) << run.output;
-        try {
-            return json::parse(run.output);
-        } catch (const json::exception&) {
-            ADD_FAILURE() << "not JSON: " << run.output;
-            return json::object();
-        }
-    }
-
-    void Command(UINT id) {
-        DWORD_PTR result = 0;
-        ASSERT_NE(::SendMessageTimeoutW(main_, WM_COMMAND, id, 0, SMTO_ABORTIFHUNG, 10000, &result), 0);
-    }
-
-    json Orders() {
-        Command(kWriteOrders);
-        win32::UniqueHandle file(::CreateFileW(ordersFile_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                               nullptr, OPEN_EXISTING, 0, nullptr));
-        if (!file) return json::array();
-        std::string text;
-        char buffer[8192];
-        DWORD got = 0;
-        while (::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got) text.append(buffer, got);
-        return json::parse(text)["orders"];
-    }
-
-    // Entry windows of the substitute: windows owned by its main window that
-    // hold a register button.
-    int OpenEntryWindows() {
-        struct Search {
-            HWND main;
-            int count = 0;
-        } search{main_};
-        ::EnumWindows(
-            [](HWND w, LPARAM p) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(p);
-                if (::GetWindow(w, GW_OWNER) == s->main && ::IsWindowVisible(w) &&
-                    ::FindWindowExW(w, nullptr, L"Button", L"등   록(&R)"))
-                    ++s->count;
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&search));
-        return search.count;
-    }
-
-    std::unique_ptr<call::ChildProcess> sim_;
-    std::wstring ordersFile_;
-    HWND main_ = nullptr;
+    // Entry windows of the substitute: the windows that hold a register button.
+    int OpenEntryWindows() const { return CountWindows(L"#32770", L"Button", L"등   록(&R)"); }
 };
 
 TEST_F(LogiD2EndToEnd, EnterAndRegisterThenReadBackGivesWhatLogiD2Holds) {

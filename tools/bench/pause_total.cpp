@@ -1,5 +1,5 @@
-// pause-total REQUEST.json: serves the request against the LogiD2 substitute on
-// the fake desktop and prints the pauses the robot's pipeline took on the
+// pause-total REQUEST.json: serves the request against the substitute of its
+// adapterKind (CManerXE4 for 3, else LogiD2) on the fake desktop and prints the pauses the robot's pipeline took on the
 // virtual clock, in milliseconds, with the result code and the number of pauses. The benchmark compares
 // the same request's wall time under Wine with this figure.
 #include <fstream>
@@ -8,6 +8,8 @@
 #include <sstream>
 
 #include "app/dispatch.h"
+#include "app/result_codes.h"
+#include "sim/cmanerxe4/cmanerxe4_sim.h"
 #include "sim/fake_host.h"
 #include "sim/logid2/logid2_sim.h"
 #include "testing/fake_desktop.h"
@@ -34,8 +36,12 @@ int main(int argc, char** argv) {
     }
     qm::testing::FakeDesktop desktop;
     qm::sim::FakeHost host(desktop);
-    qm::sim::logid2::LogiD2Sim logid2(host, {});
-    if (!logid2.Start()) {
+    std::unique_ptr<qm::sim::kit::Substitute> substitute;
+    if (block->order.adapterKind == qm::adapter::kCManerXE4)
+        substitute = std::make_unique<qm::sim::cmanerxe4::CManerXE4Sim>(host, qm::sim::cmanerxe4::Options{});
+    else
+        substitute = std::make_unique<qm::sim::logid2::LogiD2Sim>(host, qm::sim::logid2::Options{});
+    if (!substitute->Start()) {
         std::cerr << "pause-total: the substitute did not start\n";
         return 1;
     }
