@@ -1,4 +1,4 @@
-# make demo: build everything and enter an order into the LogiD2 substitute under Wine.
+# make demo: build everything and enter an order into the LogiD2 and CManerXE4 substitutes under Wine.
 # make test: build everything and run every test (native and under Wine).
 # make bench: the entry benchmark under Wine.
 BUILD := build

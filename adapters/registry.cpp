@@ -1,6 +1,7 @@
 // The adapters this build serves. Adding a dispatch program means one line here.
 #include "adapters/registry.h"
 
+#include "adapters/cmanerxe4/cmanerxe4.h"
 #include "adapters/icon2013/icon2013.h"
 #include "adapters/logid2/logid2.h"
 #include "adapters/logid5/logid5.h"
@@ -16,8 +17,9 @@ std::unique_ptr<CCallPort> Make(Desktop& desktop, const DelayProfile& profile) {
 
 constexpr AdapterEntry kAdapters[] = {
     {adapter::kLogiD2, "LogiD2", &Make<CCallPortLogiD2>},
-    {adapter::kIcon2013, "Icon2013", &Make<CCallPortIcon2013>},
     {adapter::kLogiD5, "LogiD5", &Make<CCallPortLogiD5>},
+    {adapter::kCManerXE4, "CManerXE4", &Make<CCallPortCManerXE4>},
+    {adapter::kIcon2013, "Icon2013", &Make<CCallPortIcon2013>},
 };
 
 }  // namespace

@@ -14,8 +14,13 @@ Hwnd FollowWalk(Desktop& desktop, Hwnd from, const Walk& walk) {
             case StepKind::FirstChild: h = FirstChild(desktop, h); break;
             case StepKind::Parent: h = desktop.GetParent(h); break;
             case StepKind::NextOfClass: {
-                const std::u16string className(step.className);
-                h = desktop.FindWindowEx(desktop.GetParent(h), h, className.c_str(), nullptr);
+                // The later siblings one by one, as FindWindowEx(parent, h, class)
+                // finds them on Windows. Wine's FindWindowEx looks for h among
+                // the windows of that class only, and finds nothing when h is
+                // of another class.
+                do {
+                    h = desktop.GetWindow(h, Relation::Next);
+                } while (!IsNull(h) && desktop.GetClassName(h, kNameChars) != step.className);
                 break;
             }
             case StepKind::ChildOfClass: {

@@ -49,6 +49,7 @@ def main(entered_path, read_path, orders_path, program="LogiD2"):
         ("fare", e["fare"], r["fare"], held.get("fare", "")),
         ("cash", e["cashAmount"], r["cashAmount"], held.get("cashAmount", "")),
         ("postpaid", e["postpaidAmount"], r["postpaidAmount"], held.get("postpaidAmount", "")),
+        ("mileage", e["mileageAmount"], r["mileageAmount"], held.get("mileageAmount", "")),
         ("card", e["cardAmount"], r["cardAmount"], held.get("cardAmount", "")),
         ("consignment", e["consignment"], r["consignment"], held.get("consignment", "")),
         ("origin", place(e["origin"]), place(r["origin"]), held_place(held.get("origin"))),

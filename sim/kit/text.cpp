@@ -1,5 +1,9 @@
 #include "sim/kit/text.h"
 
+#include <charconv>
+#include <cmath>
+#include <string>
+
 namespace qm::sim::kit {
 
 std::u16string Digits(const std::u16string& text) {
@@ -84,6 +88,15 @@ std::u16string HyphenatedNumber(const std::u16string& number) {
     }
     const std::u16string last = right(s, 4);
     return s.substr(0, s.size() - last.size()) + u"-" + last;
+}
+
+std::u16string NumberText(double value) {
+    if (std::isnan(value)) return u"NaN";
+    if (std::isinf(value)) return value > 0 ? u"Infinity" : u"-Infinity";
+    char buffer[64];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    if (error != std::errc{}) return u"0";
+    return std::u16string(buffer, end);
 }
 
 }  // namespace qm::sim::kit

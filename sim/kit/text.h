@@ -32,4 +32,8 @@ std::u16string GroupThousands(const std::u16string& signedDigits);
 // they are.
 std::u16string HyphenatedNumber(const std::u16string& number);
 
+// The shortest decimal text that reads back as the same double, as a page's
+// script shows a number ("NaN", "Infinity", "-Infinity" for the others).
+std::u16string NumberText(double value);
+
 }  // namespace qm::sim::kit

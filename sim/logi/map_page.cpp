@@ -11,8 +11,6 @@
 namespace qm::sim::logi {
 namespace {
 
-std::u16string Widen(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
-
 // The ASCII text of s, or nothing when s holds anything else.
 std::optional<std::string> Narrow(std::u16string_view s) {
     std::string out;
@@ -146,15 +144,6 @@ ScriptValue TextValue(const std::u16string& s) {
 }
 
 }  // namespace
-
-std::u16string NumberText(double value) {
-    if (std::isnan(value)) return u"NaN";
-    if (std::isinf(value)) return value > 0 ? u"Infinity" : u"-Infinity";
-    char buffer[64];
-    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    if (error != std::errc{}) return u"0";
-    return Widen(std::string(buffer, end));
-}
 
 std::optional<GeoPoint> ParseCentre(const std::u16string& text) {
     const auto ascii = Narrow(text);

@@ -31,6 +31,7 @@
 
 #include "platform/desktop.h"
 #include "sim/kit/orders.h"
+#include "sim/kit/text.h"
 
 namespace qm::sim::logi {
 
@@ -57,7 +58,7 @@ private:
 std::optional<GeoPoint> ParseCentre(const std::u16string& text);
 
 // The shortest decimal text that reads back as the same double.
-std::u16string NumberText(double value);
+using kit::NumberText;
 
 struct MapPoints {
     std::optional<GeoPoint> origin;

@@ -1,5 +1,7 @@
 #include "tests/e2e/e2e_session.h"
 
+#include <utility>
+
 #include <gtest/gtest.h>
 
 #include "platform/win32/handles.h"
@@ -79,6 +81,44 @@ nlohmann::json CallRobot(const nlohmann::json& request) {
         ADD_FAILURE() << "not JSON: " << run.output;
         return nlohmann::json::object();
     }
+}
+
+int SubstituteSession::WindowsWith(const wchar_t* className, const wchar_t* childClass,
+                                   const wchar_t* childText) const {
+    struct Search {
+        DWORD pid;
+        const wchar_t* cls;
+        const wchar_t* childCls;
+        const wchar_t* text;
+        int count = 0;
+    } search{0, className, childClass, childText};
+    ::GetWindowThreadProcessId(main_, &search.pid);
+    ::EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            DWORD pid = 0;
+            ::GetWindowThreadProcessId(w, &pid);
+            wchar_t cls[128] = {};
+            ::GetClassNameW(w, cls, 127);
+            if (pid != s->pid || std::wstring(cls) != s->cls || !::IsWindowVisible(w)) return TRUE;
+            bool found = false;
+            std::pair<Search*, bool*> ctx{s, &found};
+            ::EnumChildWindows(
+                w,
+                [](HWND child, LPARAM q) -> BOOL {
+                    auto* c = reinterpret_cast<std::pair<Search*, bool*>*>(q);
+                    wchar_t cc[128] = {}, t[128] = {};
+                    ::GetClassNameW(child, cc, 127);
+                    ::GetWindowTextW(child, t, 127);
+                    *c->second = std::wstring(cc) == c->first->childCls && std::wstring(t) == c->first->text;
+                    return !*c->second;
+                },
+                reinterpret_cast<LPARAM>(&ctx));
+            if (found) ++s->count;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.count;
 }
 
 }  // namespace qm::e2e

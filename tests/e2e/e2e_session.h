@@ -32,6 +32,9 @@ public:
     // Its top-level windows owned by the main window that are visible and hold
     // a descendant Button with buttonText.
     int OwnedWindowsWith(const wchar_t* buttonText) const;
+    // Its visible top-level windows of className (owned or not) that hold a
+    // descendant of childClass with the text childText.
+    int WindowsWith(const wchar_t* className, const wchar_t* childClass, const wchar_t* childText) const;
 
 private:
     std::wstring exe_, mainClass_, ordersFile_;

@@ -35,6 +35,10 @@ protected:
     // Entry windows of the substitute: visible windows owned by its main
     // window that hold registerText among their descendants.
     int OpenEntryWindows(const wchar_t* registerText = L"등   록(&R)") { return sim_.OwnedWindowsWith(registerText); }
+    // Its visible top-level windows of className holding a childClass childText.
+    int CountWindows(const wchar_t* className, const wchar_t* childClass, const wchar_t* childText) const {
+        return sim_.WindowsWith(className, childClass, childText);
+    }
 
     SubstituteSession sim_;
     HWND main_ = nullptr;

@@ -9,6 +9,7 @@
 
 #include "app/dispatch.h"
 #include "app/result_codes.h"
+#include "sim/cmanerxe4/cmanerxe4_sim.h"
 #include "sim/fake_host.h"
 #include "sim/icon2013/icon2013_sim.h"
 #include "sim/logid2/logid2_sim.h"
@@ -41,6 +42,9 @@ int main(int argc, char** argv) {
     switch (block->order.adapterKind) {
         case qm::adapter::kLogiD5:
             program = std::make_unique<qm::sim::logid5::LogiD5Sim>(host, qm::sim::logid5::Options{});
+            break;
+        case qm::adapter::kCManerXE4:
+            program = std::make_unique<qm::sim::cmanerxe4::CManerXE4Sim>(host, qm::sim::cmanerxe4::Options{});
             break;
         case qm::adapter::kIcon2013:
             program = std::make_unique<qm::sim::icon2013::Icon2013Sim>(host, qm::sim::icon2013::Options{});
