@@ -155,6 +155,8 @@ public:
     // Activation, showing, cursor and mouse.
     virtual bool SetForegroundWindow(Hwnd window) = 0;
     virtual Hwnd SetActiveWindow(Hwnd window) = 0;
+    // Another program's window is shown only once a bounded send found it
+    // answering; a hung one marks the program not responding.
     virtual bool ShowWindow(Hwnd window, int command) = 0;
     virtual bool SetCursorPos(Point screen) = 0;
     virtual std::optional<Point> GetCursorPos() = 0;

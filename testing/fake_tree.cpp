@@ -286,7 +286,14 @@ Hwnd FakeDesktop::SetActiveWindow(Hwnd window) {
 
 bool FakeDesktop::ShowWindow(Hwnd window, int command) {
     Window* w = Find(window);
-    if (!w) return false;
+    if (!w || notResponding_) return false;
+    // As the real port: a hung program's window is probed with a bounded send
+    // first, which marks the program not responding, and is left as it is.
+    if (Hung(*w)) {
+        Message probe{window, 0, 0, 0};
+        PortSend(probe);
+        return false;
+    }
     const bool wasVisible = w->visible;
     bool raise = false;
     switch (command) {

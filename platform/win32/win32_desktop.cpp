@@ -439,8 +439,19 @@ Hwnd Win32Desktop::SetActiveWindow(Hwnd window) {
 }
 
 bool Win32Desktop::ShowWindow(Hwnd window, int command) {
-    if (IsNull(window)) return false;
-    return ::ShowWindow(ToHwnd(window), command) != FALSE;
+    if (IsNull(window) || notResponding_) return false;
+    // ShowWindow on another thread's window waits for that thread without a
+    // bound: a program that stopped answering is found out by a bounded
+    // WM_NULL first, and its window is left as it is.
+    const HWND hwnd = ToHwnd(window);
+    if (::GetWindowThreadProcessId(hwnd, nullptr) != ::GetCurrentThreadId()) {
+        DWORD_PTR ignored = 0;
+        if (!::SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL, sendTimeoutMs_, &ignored)) {
+            if (::GetLastError() == ERROR_TIMEOUT || ::IsHungAppWindow(hwnd)) notResponding_ = true;
+            return false;
+        }
+    }
+    return ::ShowWindow(hwnd, command) != FALSE;
 }
 
 bool Win32Desktop::SetCursorPos(Point screen) { return ::SetCursorPos(screen.x, screen.y) != FALSE; }
