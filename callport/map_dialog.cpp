@@ -6,16 +6,16 @@
 
 namespace qm {
 
-int FindMapDialog(Desktop& desktop, const DelayProfile& profile, const MapDialogSpec& spec, MapDialogHandles& out) {
+int FindMapDialog(Desktop& desktop, const DelayProfile& profile, const MapDialogTexts& texts, MapDialogHandles& out) {
     SleepThenProbe(desktop, profile.mapWait, [&] {
-        out.dialog = desktop.FindWindowEx(kNoWindow, kNoWindow, u"#32770", spec.title);
+        out.dialog = desktop.FindWindowEx(kNoWindow, kNoWindow, u"#32770", texts.title);
         return !IsNull(out.dialog);
     });
     if (IsNull(out.dialog)) return result::kMapDialogNotFound;
 
-    out.originButton = DirectChild(desktop, out.dialog, u"Button", spec.originButton);
+    out.originButton = DirectChild(desktop, out.dialog, u"Button", texts.originButton);
     if (IsNull(out.originButton)) return result::kMapOriginButtonNotFound;
-    out.destButton = DirectChild(desktop, out.dialog, u"Button", spec.destButton);
+    out.destButton = DirectChild(desktop, out.dialog, u"Button", texts.destButton);
     if (IsNull(out.destButton)) return result::kMapDestinationButtonNotFound;
 
     // The browser window may come after the dialog: look first, then wait.

@@ -15,7 +15,7 @@ struct MapDialogHandles {
     Hwnd browser{};       // its "Internet Explorer_Server" descendant
 };
 
-struct MapDialogSpec {
+struct MapDialogTexts {
     const char16_t* title;
     const char16_t* originButton;  // a direct child Button of the dialog
     const char16_t* destButton;
@@ -25,6 +25,6 @@ struct MapDialogSpec {
 // takes its two buttons (37, 38) and looks for its browser, then sleeps 100 ms,
 // until mapWait has passed again (39). 0 when all four are found; out holds what
 // was found either way.
-int FindMapDialog(Desktop& desktop, const DelayProfile& profile, const MapDialogSpec& spec, MapDialogHandles& out);
+int FindMapDialog(Desktop& desktop, const DelayProfile& profile, const MapDialogTexts& texts, MapDialogHandles& out);
 
 }  // namespace qm

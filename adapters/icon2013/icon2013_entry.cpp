@@ -3,6 +3,7 @@
 // back, then finished as asked. A failed check closes the window with
 // "닫기(X)", except a map dialog that never came, which leaves it open.
 #include <cstring>
+#include <iterator>
 
 #include "adapters/icon2013/icon2013.h"
 #include "app/result_codes.h"
@@ -23,14 +24,12 @@ constexpr int kOk = result::kSuccess;
 const MessageBoxRule kCardSelection{
     .title = u"카드결제", .mustHave = {{{u"Static", {u"카드선택"}}}}, .button = {}, .press = Press::SysClose};
 
-// The payment combo lists "현금", "후불", "마일리지", "카드결제" in this order.
+// The payment combo lists "현금", "후불", "마일리지", "카드결제" in this order;
+// the item of each payment type (0 mixed, 1 cash, 2 card, 3 postpaid, 4 mileage),
+// any other type taking the first.
+constexpr int kPayComboItem[] = {0, 0, 3, 1, 2};
 int PayComboIndex(int payType) {
-    switch (payType) {
-        case 3: return 1;
-        case 4: return 2;
-        case 2: return 3;
-        default: return 0;
-    }
+    return payType >= 0 && payType < static_cast<int>(std::size(kPayComboItem)) ? kPayComboItem[payType] : 0;
 }
 
 }  // namespace
