@@ -17,6 +17,11 @@ bool SubstituteSession::Start(const std::vector<std::wstring>& options) {
     // An earlier test's substitute may still be on its way out: its windows
     // must not be taken for this one's.
     for (int i = 0; i < 200 && ::FindWindowW(mainClass_.c_str(), nullptr); ++i) ::Sleep(50);
+    // The robot puts the cursor back where it found it after its clicks. Under
+    // Wine a real click may still land where the cursor was put back (the
+    // pointer's position is settled asynchronously), so the cursor starts on
+    // the bare desktop, where such a click reaches no window of the program.
+    ::SetCursorPos(1270, 1010);
     process_ = std::make_unique<call::ChildProcess>(call::OwnDirectory() + exe_, line, false);
     main_ = nullptr;
     for (int i = 0; i < 300 && !main_; ++i) {
