@@ -34,7 +34,8 @@ int PayComboIndex(int payType) {
 
 }  // namespace
 
-std::u16string CCallPortIcon2013::Read(Hwnd box) { return desktop.SendGetText(box, 1024); }
+// Every box is read with room for 1024 characters (and the NUL).
+std::u16string CCallPortIcon2013::Read(Hwnd box) { return desktop.SendGetText(box, 1025); }
 
 void CCallPortIcon2013::PostToDialog(Hwnd button) {
     if (IsNull(c_.orderDialog) || IsNull(button)) return;

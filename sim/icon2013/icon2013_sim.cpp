@@ -489,8 +489,10 @@ void Icon2013Sim::OpenMap(Hwnd window, Place place) {
             if (code == msg::BN_CLICKED) OnMapCommand(id);
         });
         // Closing the map only hides it: the next map button shows it again.
+        // The order window it was opened for comes to the front again.
         host_.OnClose(dialog, [this, dialog]() {
             host_.Show(dialog, false);
+            if (!IsNull(mapOrder_) && host_.Exists(mapOrder_)) host_.PlaceAfter(mapOrder_, kNoWindow);
             return false;
         });
         host_.OnDestroy(dialog, [this, dialog]() {

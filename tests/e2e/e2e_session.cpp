@@ -16,9 +16,23 @@ bool SubstituteSession::Start(const std::vector<std::wstring>& options) {
     ::DeleteFileW(ordersFile_.c_str());
     std::wstring line = exe_ + L" --orders-file \"" + ordersFile_ + L"\"";
     for (const std::wstring& o : options) line += L" \"" + o + L"\"";
+    // An earlier test's substitute may still be on its way out: its windows
+    // must not be taken for this one's.
+    for (int i = 0; i < 200 && ::FindWindowW(mainClass_.c_str(), nullptr); ++i) ::Sleep(50);
+    // The robot puts the cursor back where it found it after its clicks. Under
+    // Wine a real click may still land where the cursor was put back (the
+    // pointer's position is settled asynchronously), so the cursor starts on
+    // the bare desktop, where such a click reaches no window of the program.
+    ::SetCursorPos(1270, 1010);
     process_ = std::make_unique<call::ChildProcess>(call::OwnDirectory() + exe_, line, false);
     main_ = nullptr;
-    for (int i = 0; i < 300 && !(main_ = ::FindWindowW(mainClass_.c_str(), nullptr)); ++i) ::Sleep(50);
+    for (int i = 0; i < 300 && !main_; ++i) {
+        const HWND found = ::FindWindowW(mainClass_.c_str(), nullptr);
+        DWORD pid = 0;
+        if (found) ::GetWindowThreadProcessId(found, &pid);
+        if (found && pid == process_->ProcessId()) main_ = found;
+        else ::Sleep(50);
+    }
     return main_ != nullptr;
 }
 
