@@ -277,6 +277,33 @@ void CopyBracketedText(const char16_t* text, PlaceRecord* place) {
     WriteField(place->name, t);
 }
 
+namespace {
+template <std::size_t N>
+bool ContainsAny(std::u16string_view text, const std::u16string_view (&marks)[N]) {
+    for (std::u16string_view m : marks)
+        if (Contains(text, m)) return true;
+    return false;
+}
+}  // namespace
+
+bool HasViaMarker(std::u16string_view originText) {
+    static constexpr std::u16string_view kMarks[] = {u"경유)", u"경)", u"경유]", u"경유/", u"경유}"};
+    return ContainsAny(originText, kMarks);
+}
+
+bool HasConsignmentMarker(std::u16string_view originText) {
+    static constexpr std::u16string_view kMarks[] = {u"탁송", u"탁)", u"탁]", u"탁/", u"탁}"};
+    return ContainsAny(originText, kMarks);
+}
+
+std::u16string SourceAndShown(std::u16string_view typed, std::u16string_view shown) {
+    std::u16string text = u"src: ";
+    text += typed;
+    text += u", get: ";
+    text += shown;
+    return text;
+}
+
 void PrefixViaName(PlaceRecord& place, ViaDetail detail) {
     const std::u16string_view name = ReadField(place.name);
     const std::u16string_view fullText = ReadField(place.fullText);

@@ -53,6 +53,16 @@ std::u16string FormatPhoneNumber(std::u16string_view number);
 // when there is such a pair, else the whole text; trimmed, cut to the field.
 void CopyBracketedText(const char16_t* text, PlaceRecord* place);
 
+// The marks a dispatch program puts into an origin's text: the order goes
+// through via points ("경유)", "경)", "경유]", "경유/", "경유}"), or the driver
+// delivers the vehicle ("탁송", "탁)", "탁]", "탁/", "탁}").
+bool HasViaMarker(std::u16string_view originText);
+bool HasConsignmentMarker(std::u16string_view originText);
+
+// "src: <typed>, get: <shown>": what an entry reports when the screen did not
+// echo what it typed.
+std::u16string SourceAndShown(std::u16string_view typed, std::u16string_view shown);
+
 // A via point's name completed from its detail text: the detail's last word
 // (after its last blank, which must not be its first character) and a blank
 // go in front of the name when the name lacks that word. Nothing changes when

@@ -26,14 +26,6 @@ const MessageBoxRule kMileageNotice{
     .place = ButtonPlace::BeforeText,
     .textChars = 1022};
 
-std::u16string SourceAndShown(std::u16string_view typed, std::u16string_view shown) {
-    std::u16string text = u"src: ";
-    text += typed;
-    text += u", get: ";
-    text += shown;
-    return text;
-}
-
 std::u16string Normalised(std::u16string_view text) { return Remove(Trim(text), u','); }
 
 }  // namespace

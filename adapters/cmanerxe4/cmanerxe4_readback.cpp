@@ -19,17 +19,6 @@ namespace {
 constexpr int kHung = result::kNotResponding;
 constexpr int kOk = result::kSuccess;
 
-// Marks in the origin's text: the order goes through via points, or the
-// driver delivers the vehicle.
-constexpr std::array<std::u16string_view, 5> kViaMarkers{u"경유)", u"경)", u"경유]", u"경유/", u"경유}"};
-constexpr std::array<std::u16string_view, 5> kConsignmentMarkers{u"탁송", u"탁)", u"탁]", u"탁/", u"탁}"};
-
-bool ContainsAny(std::u16string_view text, const std::array<std::u16string_view, 5>& marks) {
-    for (std::u16string_view m : marks)
-        if (Contains(text, m)) return true;
-    return false;
-}
-
 }  // namespace
 
 int CCallPortCManerXE4::ReadOrder(Module oleacc, const char16_t* readScript, OrderRecord* order,
@@ -84,7 +73,7 @@ int CCallPortCManerXE4::ReadEntryWindow(Module oleacc, const char16_t* readScrip
     WriteField(o.destination.fullText, Trim(raw));
     CopyBracketedText(raw.c_str(), &o.destination);
 
-    const bool hasVia = ContainsAny(ReadField(o.origin.fullText), kViaMarkers);
+    const bool hasVia = HasViaMarker(ReadField(o.origin.fullText));
     if (hasVia) {
         for (int i = 0; i < 3; ++i) {
             raw = Read(c_.viaEdit[i]);
@@ -163,7 +152,7 @@ int CCallPortCManerXE4::ReadEntryWindow(Module oleacc, const char16_t* readScrip
             break;
         default: break;
     }
-    o.consignment = ContainsAny(ReadField(o.origin.fullText), kConsignmentMarkers) ? 1 : 0;
+    o.consignment = HasConsignmentMarker(ReadField(o.origin.fullText)) ? 1 : 0;
 
     raw = Read(c_.driverMemoEdit);
     if (!raw.empty()) WriteField(o.driverMemo, Trim(raw));

@@ -109,7 +109,7 @@ int CCallPortIcon2013::EnterCustomer(const OrderRecord& order, std::u16string& m
     if (Hung()) return kHung;
     if (shown.empty()) return Close(code::kCustomerNotShown);
     if (Remove(shown, u'-') != phone) {
-        message = u"src: " + phone + u", get: " + Remove(shown, u'-');
+        message = SourceAndShown(phone, Remove(shown, u'-'));
         return Close(code::kCustomerNotShown);
     }
 

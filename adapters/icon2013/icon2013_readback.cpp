@@ -20,17 +20,6 @@ namespace {
 constexpr int kHung = result::kNotResponding;
 constexpr int kOk = result::kSuccess;
 
-// Marks in the origin's text: the order goes through via points, or the
-// driver delivers the vehicle.
-constexpr std::array<std::u16string_view, 5> kViaMarkers{u"경유)", u"경)", u"경유]", u"경유/", u"경유}"};
-constexpr std::array<std::u16string_view, 5> kConsignmentMarkers{u"탁송", u"탁)", u"탁]", u"탁/", u"탁}"};
-
-bool ContainsAny(std::u16string_view text, const std::array<std::u16string_view, 5>& marks) {
-    for (std::u16string_view m : marks)
-        if (Contains(text, m)) return true;
-    return false;
-}
-
 }  // namespace
 
 int CCallPortIcon2013::ReadOrder(Module oleacc, const char16_t* readScript, OrderRecord* order,
@@ -89,7 +78,7 @@ int CCallPortIcon2013::ReadOrderWindow(Module oleacc, const char16_t* readScript
     CopyBracketedText(raw.c_str(), &o.destination);
 
     int vias = 0;
-    if (ContainsAny(ReadField(o.origin.fullText), kViaMarkers)) {
+    if (HasViaMarker(ReadField(o.origin.fullText))) {
         for (; vias < 3; ++vias) {
             raw = Read(c_.viaEdit[vias]);
             if (Hung()) return kHung;
@@ -148,7 +137,7 @@ int CCallPortIcon2013::ReadOrderWindow(Module oleacc, const char16_t* readScript
         if (o.payType != 1) o.payType = 0;
     }
 
-    o.consignment = ContainsAny(ReadField(o.origin.fullText), kConsignmentMarkers) ? 1 : 0;
+    o.consignment = HasConsignmentMarker(ReadField(o.origin.fullText)) ? 1 : 0;
     raw = Read(c_.driverMemoEdit);
     if (!raw.empty()) WriteField(o.driverMemo, Trim(raw));
     raw = Read(c_.memo2Edit);

@@ -29,14 +29,6 @@ const MessageBoxRule kConsignWarningBox{
     .title = u"확인", .mustHave = {{{u"Static", {kConsignWarningText}}}}, .button = u"확인"};
 const MessageBoxRule kPlacePopup{.mustHave = {{{u"Button", {u"지도"}}}}, .button = u"닫기"};
 
-std::u16string SourceAndShown(std::u16string_view typed, std::u16string_view shown) {
-    std::u16string text = u"src: ";
-    text += typed;
-    text += u", get: ";
-    text += shown;
-    return text;
-}
-
 }  // namespace
 
 bool CLogiOrder::HideMapDialog(Hwnd dialog) {
