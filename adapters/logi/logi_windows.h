@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "callport/windows.h"
 #include "platform/desktop.h"
@@ -22,6 +24,14 @@ inline constexpr Recogniser kIsEntryInquiryButton{u"Button", {u"문의"}};
 // "Close the window whose order is partly entered?", asked when an entry window
 // is cancelled.
 inline constexpr std::u16string_view kCloseQuestion = u"접수 데이터가 일부 입력된 창을 닫겠습니까?";
+
+// A Logi entry window's cancel button: a direct child "취소" or "취   소(&X)".
+inline constexpr Recogniser kIsEntryCancelButton{u"Button", {u"취소", u"취   소(&X)"}};
+
+// Every new-order entry window of main (a popup showing "등   록(&R)") with
+// its cancel button, listed before any of them is abandoned: closing one
+// changes the z-order the walk follows.
+std::vector<std::pair<Hwnd, Hwnd>> NewEntryWindows(Desktop& desktop, Hwnd main);
 
 // Answers LogiD's close question ("예(&Y)" in a top-level "#32770" titled "취소"
 // with the question as a direct child Static) within limit. True when answered.

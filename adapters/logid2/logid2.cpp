@@ -29,7 +29,7 @@ constexpr ChainLink kReceptionChain[] = {
     {u"reception button", {AnchorSearch::Descendant, kIsReceptionButton}, code::kReceptionButtonNotFound},
 };
 
-constexpr AnchorSpec kCancelAnchor{kDirect, {u"Button", {u"취소", u"취   소(&X)"}}};
+constexpr AnchorSpec kCancelAnchor{kDirect, kIsEntryCancelButton};
 
 // The entry window, as LogiD2 lays it out: its direct children in z-order, each
 // box counted from the label or button it follows.
@@ -164,15 +164,7 @@ void CCallPortLogiD2::CloseEntryWindows(Hwnd main) {
     desktop.SetForegroundWindow(main);
     desktop.SetActiveWindow(main);
 
-    // Every new-order entry window is listed before the first is abandoned:
-    // closing one changes the z-order the walk follows.
-    std::vector<std::pair<Hwnd, Hwnd>> entries;
-    for (Hwnd popup : CollectPopups(desktop, main)) {
-        if (IsNull(FindDescendant(desktop, popup, kIsEntryRegisterButton))) continue;
-        const Hwnd cancel = FindAnchor(desktop, popup, kCancelAnchor);
-        if (!IsNull(cancel)) entries.emplace_back(popup, cancel);
-    }
-    for (const auto& [popup, cancel] : entries) {
+    for (const auto& [popup, cancel] : NewEntryWindows(desktop, main)) {
         if (Hung()) return;
         AbandonEntryWindow(true, popup, cancel);
     }

@@ -177,15 +177,7 @@ void CCallPortLogiD5::CloseEntryWindows(Hwnd main) {
     desktop.SetForegroundWindow(main);
     desktop.SetActiveWindow(main);
 
-    // Every new-order entry window is listed before the first is abandoned:
-    // closing one changes the z-order the walk follows.
-    std::vector<std::pair<Hwnd, Hwnd>> entries;
-    for (Hwnd popup : CollectPopups(desktop, main)) {
-        if (IsNull(FindDescendant(desktop, popup, kIsEntryRegisterButton))) continue;
-        const Hwnd cancel = DirectChild(desktop, popup, Recogniser{u"Button", {u"취소", u"취   소(&X)"}});
-        if (!IsNull(cancel)) entries.emplace_back(popup, cancel);
-    }
-    for (const auto& [popup, cancel] : entries) {
+    for (const auto& [popup, cancel] : NewEntryWindows(desktop, main)) {
         if (Hung()) return;
         AbandonEntryWindow(true, popup, cancel);
     }
