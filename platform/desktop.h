@@ -135,7 +135,10 @@ public:
                                std::intptr_t lParam) = 0;
     virtual bool Post(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
                       std::intptr_t lParam) = 0;
-    // SendMessageTimeoutW with the caller's flags and time-out; empty when it failed.
+    // SendMessageTimeoutW with the caller's flags and time-out; empty when it
+    // failed. Its time-out is the caller's to judge: it does not mark the
+    // program not responding (a program that is hung fails the ordinary sends
+    // too). Once the program is marked, nothing is sent and it fails at once.
     virtual std::optional<std::intptr_t> SendTimeout(Hwnd window, std::uint32_t message,
                                                      std::uintptr_t wParam, std::intptr_t lParam,
                                                      std::uint32_t flags, std::uint32_t timeoutMs) = 0;

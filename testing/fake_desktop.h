@@ -397,8 +397,8 @@ public:
     std::intptr_t Send(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
                        std::intptr_t lParam) override;
     bool Post(Hwnd window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
-    // To a hung window: waits timeoutMs (none with SMTO_ABORTIFHUNG) and sets
-    // NotResponding(), as the real port does.
+    // To a hung window: waits timeoutMs (none with SMTO_ABORTIFHUNG) and fails,
+    // without setting NotResponding(), as the real port does.
     std::optional<std::intptr_t> SendTimeout(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
                                              std::intptr_t lParam, std::uint32_t flags,
                                              std::uint32_t timeoutMs) override;

@@ -196,9 +196,10 @@ std::optional<std::intptr_t> FakeDesktop::SendTimeout(Hwnd window, std::uint32_t
     const Window* w = Find(window);
     if (!w || notResponding_) return std::nullopt;
     if (Hung(*w)) {
-        // The program is taken for hung, as by a bounded send; SMTO_ABORTIFHUNG
-        // gives up at once on a window that does not answer.
-        notResponding_ = true;
+        // The caller's own bound ran out: that send failed, and the caller
+        // decides what it means. The program is taken for not responding only
+        // by the port's ordinary bounded sends. SMTO_ABORTIFHUNG gives up at
+        // once on a window that does not answer.
         if ((flags & m::SMTO_ABORTIFHUNG) == 0) {
             blockedTotal_ += timeoutMs;
             if (depth_ == 0) {

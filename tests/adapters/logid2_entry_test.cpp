@@ -235,7 +235,9 @@ TEST_F(Entry, PlaceBoxEmptyAfterTypingIs59Or60) {
 }
 
 // Map failures end the entry with their code; the map dialog is not left
-// behind and the entry window is abandoned.
+// behind and the entry window is abandoned. A browser that alone does not
+// answer the document request within its own bound is such a failure (43),
+// not a program that stopped answering.
 TEST_F(Entry, MapFailuresAreReportedAndCleanedUp) {
     struct Case {
         const char16_t* omit;
@@ -243,6 +245,7 @@ TEST_F(Entry, MapFailuresAreReportedAndCleanedUp) {
         const char16_t* pointScript;
         bool noObjectFromLresult;
         int code;
+        bool silentBrowser = false;
     };
     const Case cases[] = {
         {u"지도보기", nullptr, kPointScript, false, 36},
@@ -251,6 +254,7 @@ TEST_F(Entry, MapFailuresAreReportedAndCleanedUp) {
         {u"Internet Explorer_Server", nullptr, kPointScript, false, 39},
         {nullptr, nullptr, kPointScript, true, 94},
         {nullptr, [](testing::FakePage& pg) { pg.fail.objectFromLresult = true; }, kPointScript, false, 43},
+        {nullptr, nullptr, kPointScript, false, 43, true},
         {nullptr, [](testing::FakePage& pg) { pg.fail.scriptWindow = true; }, kPointScript, false, 44},
         {nullptr, [](testing::FakePage& pg) { pg.fail.windowDocument = true; }, kPointScript, false, 45},
         {nullptr, [](testing::FakePage& pg) { pg.fail.parentWindow = true; }, kPointScript, false, 46},
@@ -271,9 +275,11 @@ TEST_F(Entry, MapFailuresAreReportedAndCleanedUp) {
         if (c.omit) options.omit = {c.omit};
         w.Start(options);
         if (c.breakPage) w.OnMapPage(c.breakPage);
+        if (c.silentBrowser) w.OnMapBrowser([&w](Hwnd browser) { w.d_.SetHung(browser); });
         w.d_.SetObjectFromLresultAvailable(!c.noObjectFromLresult);
         OrderRecord order = SimpleOrder();
         EXPECT_EQ(c.code, w.Enter(order, 1, 2, kNormalProfile, c.pointScript)) << "case " << i;
+        EXPECT_FALSE(w.d_.NotResponding()) << "case " << i;
         EXPECT_EQ(0, w.CountBoxes(u"지도보기")) << "case " << i;
         EXPECT_TRUE(w.sim_->EntryWindows().empty()) << "case " << i;
         EXPECT_TRUE(w.sim_->Orders().empty()) << "case " << i;

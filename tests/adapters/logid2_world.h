@@ -34,15 +34,20 @@ using logitest::Typed;
 // One fake desktop with the substitute on it, and the adapter that drives it.
 class World : public logitest::SimWorld<sim::logid2::LogiD2Sim, CCallPortLogiD2, Options, EntryControls> {
 public:
-    // Runs f with the map page each time an entry window opens its map dialog.
-    void OnMapPage(std::function<void(testing::FakePage& page)> f) {
+    // Runs f with the map's browser window each time an entry window opens its map dialog.
+    void OnMapBrowser(std::function<void(Hwnd browser)> f) {
         OnNewEntry([this, f](Hwnd entry, const EntryControls&) {
             d_.AddAfterHook(entry, [this, entry, f](const testing::Message& m, std::intptr_t) {
                 if (m.message != msg::WM_COMMAND || msg::LowWord(m.wParam) != CCallPortLogiD2::kMapCommand) return;
                 const sim::logid2::EntryWindowInfo* info = sim_->EntryInfo(entry);
-                if (info == nullptr) return;
-                if (auto page = d_.Page(info->mapBrowser)) f(*page);
+                if (info != nullptr && !IsNull(info->mapBrowser)) f(info->mapBrowser);
             });
+        });
+    }
+    // Runs f with the map page each time an entry window opens its map dialog.
+    void OnMapPage(std::function<void(testing::FakePage& page)> f) {
+        OnMapBrowser([this, f](Hwnd browser) {
+            if (auto page = d_.Page(browser)) f(*page);
         });
     }
 };
