@@ -11,6 +11,7 @@
 #include "app/delay_profile.h"
 #include "app/request_block.h"
 #include "callport/script_format.h"
+#include "callport/text.h"
 #include "platform/desktop.h"
 
 namespace qm {
@@ -47,11 +48,6 @@ AmountRead ReadAmountInto(Desktop& desktop, Hwnd box, char16_t (&field)[N]) {
 // below the control's client area, and puts the cursor back. When the control's
 // rectangles cannot be read no real click is made and the cursor stays put.
 void PostCommandAndMouseClick(Desktop& desktop, Hwnd parent, Hwnd control);
-
-// How the two pieces of a page's position answer are read: whole, or (for
-// answers like "x:127.5,y:37.25") after the first colon that is not the
-// piece's first character.
-enum class PositionPieces { Whole, AfterColon };
 
 class CCallPort {
 public:

@@ -12,10 +12,6 @@ namespace qm {
 
 namespace {
 
-// The page's answer to a position script is read into a buffer of this many
-// units (NUL included), and each of its two numbers into one of kPieceUnits.
-constexpr std::size_t kPositionTextUnits = 512;
-constexpr std::size_t kPieceUnits = 32;
 constexpr std::size_t kReadScriptUnits = 512;
 
 // Bare script pointers come from the request block, whose fields hold at most
@@ -28,10 +24,6 @@ std::optional<std::u16string_view> ScriptText(const char16_t* script) {
     while (n < kMaxScriptScan && script[n] != u'\0') ++n;
     if (n == kMaxScriptScan) return std::nullopt;
     return std::u16string_view(script, n);
-}
-
-bool IsDelimiter(char16_t c) {
-    return c == u'(' || c == u')' || c == u'[' || c == u']' || c == u',' || c == u' ' || c == u'\t';
 }
 
 // The page window's eval, ready to call: 0, or 47 / 48.
@@ -132,37 +124,11 @@ int CCallPort::RunPositionScript(PageDocument& document, const char16_t* readScr
     if (const int code = FindEval(*window, eval, id)) return code;
 
     const ScriptValue value = eval->Invoke(id, *script);
-    const std::u16string text = Trim(value.text.value_or(std::u16string{}));
-    // Empty, or too long for the answer's buffer: not a position.
-    if (text.empty() || text.size() + 1 > kPositionTextUnits) return result::kScriptFailed;
-
-    std::u16string piece[2];
-    int count = 0;
-    for (std::size_t i = 0; i < text.size();) {
-        if (IsDelimiter(text[i])) {
-            ++i;
-            continue;
-        }
-        std::size_t end = i;
-        while (end < text.size() && !IsDelimiter(text[end])) ++end;
-        if (count < 2) {
-            // A number that does not fit its buffer would be read cut short,
-            // which is a different number: refused instead.
-            if (end - i + 1 > kPieceUnits) return result::kScriptFailed;
-            piece[count] = text.substr(i, end - i);
-        }
-        ++count;
-        i = end;
-    }
-    if (count != 2) return result::kScriptFailed;
-    if (pieces == PositionPieces::AfterColon) {
-        for (std::u16string& p : piece) {
-            const int colon = Find(p, u':');
-            if (colon > 0) p = Trim(Mid(p, colon + 1));
-        }
-    }
-    place.x = LeadingDouble(piece[0]);
-    place.y = LeadingDouble(piece[1]);
+    const std::optional<PagePosition> position =
+        ParsePositionText(value.text.value_or(std::u16string{}), pieces);
+    if (!position) return result::kScriptFailed;
+    place.x = position->x;
+    place.y = position->y;
     return result::kSuccess;
 }
 

@@ -231,6 +231,52 @@ double LeadingDouble(std::u16string_view s) {
     return value;
 }
 
+namespace {
+
+// The page's answer is read into a buffer of this many units (NUL included),
+// and each of its two numbers into one of kPieceUnits.
+constexpr std::size_t kPositionTextUnits = 512;
+constexpr std::size_t kPieceUnits = 32;
+
+bool IsPositionDelimiter(char16_t c) {
+    return c == u'(' || c == u')' || c == u'[' || c == u']' || c == u',' || c == u' ' || c == u'\t';
+}
+
+}  // namespace
+
+std::optional<PagePosition> ParsePositionText(std::u16string_view answer, PositionPieces pieces) {
+    const std::u16string text = Trim(answer);
+    // Empty, or too long for the answer's buffer: not a position.
+    if (text.empty() || text.size() + 1 > kPositionTextUnits) return std::nullopt;
+
+    std::u16string piece[2];
+    int count = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        if (IsPositionDelimiter(text[i])) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        while (end < text.size() && !IsPositionDelimiter(text[end])) ++end;
+        if (count < 2) {
+            // A number that does not fit its buffer would be read cut short,
+            // which is a different number: refused instead.
+            if (end - i + 1 > kPieceUnits) return std::nullopt;
+            piece[count] = text.substr(i, end - i);
+        }
+        ++count;
+        i = end;
+    }
+    if (count != 2) return std::nullopt;
+    if (pieces == PositionPieces::AfterColon) {
+        for (std::u16string& p : piece) {
+            const int colon = Find(p, u':');
+            if (colon > 0) p = Trim(Mid(p, colon + 1));
+        }
+    }
+    return PagePosition{LeadingDouble(piece[0]), LeadingDouble(piece[1])};
+}
+
 std::u16string FormatPhoneNumber(std::u16string_view number) {
     const std::u16string s = Remove(Remove(number, u'-'), u'_');
     if (s.size() < 7) return std::u16string(number);

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -45,6 +46,21 @@ bool IsPositive(std::u16string_view s);
 // The longest valid decimal floating-point prefix after leading white space, as
 // wcstod reads it; 0 when there is none.
 double LeadingDouble(std::u16string_view s);
+
+// How the two pieces of a page's position answer are read: whole, or (for
+// answers like "x:127.5,y:37.25") after the first colon that is not the
+// piece's first character.
+enum class PositionPieces { Whole, AfterColon };
+struct PagePosition {
+    double x = 0;
+    double y = 0;
+};
+// A map page's answer to a position script: trimmed, split at "()[], " and tab
+// (empty pieces skipped); exactly two pieces, each read with LeadingDouble.
+// Nothing for an empty answer, one of 512 units or more, a count other than
+// two, or one of the two pieces of 32 units or more (a number cut short would
+// be a different number).
+std::optional<PagePosition> ParsePositionText(std::u16string_view answer, PositionPieces pieces);
 
 // Writes a telephone-style number with hyphens: 01012345678 -> 010-1234-5678,
 // 0212345678 -> 02-1234-5678, 15881234 -> 1588-1234.
