@@ -101,21 +101,32 @@ Hwnd& ElementOf(typename MemberOf<decltype(Member)>::Class& controls) {
 // A control reached from a row's anchor. A required control that the walk
 // does not reach makes the row missing, as its anchor would; a required entry
 // without a slot only checks that the window is there.
+//
+// kind is the class the adapter treats the control as ("Edit" for a box it
+// types into): the resolver does not check it (the robot works with whatever
+// the walk reaches), the field diagnostic flags a control of another class.
+// text, when given, is the text the control must show (GetWindowText, exact):
+// a control showing another text is not taken (its slot stays null), and a
+// required one makes its row missing.
 template <class Controls>
 struct ControlField {
     std::u16string_view name;  // for people: "origin box"
     Slot<Controls> slot = nullptr;
     Walk walk;
     bool required = false;
+    std::u16string_view kind{};
+    std::u16string_view text{};
 };
 
 template <class Controls>
-constexpr ControlField<Controls> Field(std::u16string_view name, Hwnd& (*slot)(Controls&), Walk walk = {}) {
-    return {name, slot, walk, false};
+constexpr ControlField<Controls> Field(std::u16string_view name, Hwnd& (*slot)(Controls&), Walk walk = {},
+                                       std::u16string_view kind = {}) {
+    return {name, slot, walk, false, kind, {}};
 }
 template <class Controls>
-constexpr ControlField<Controls> Required(std::u16string_view name, Hwnd& (*slot)(Controls&), Walk walk) {
-    return {name, slot, walk, true};
+constexpr ControlField<Controls> Required(std::u16string_view name, Hwnd& (*slot)(Controls&), Walk walk,
+                                          std::u16string_view kind = {}, std::u16string_view text = {}) {
+    return {name, slot, walk, true, kind, text};
 }
 
 template <class Controls>
@@ -132,8 +143,11 @@ struct ControlRow {
 struct ResolvedField {
     std::u16string_view name;
     Walk walk;
-    Hwnd window{};
+    Hwnd window{};  // where the walk landed (null: it ran off the end)
     bool required = false;
+    std::u16string_view kind{};
+    std::u16string_view text{};
+    bool refused = false;  // the window shows another text than text
 };
 struct ResolvedRow {
     std::u16string_view name;
@@ -141,9 +155,56 @@ struct ResolvedRow {
     int missingCode = 0;
     Hwnd found{};
     std::vector<ResolvedField> fields;
+    bool missing = false;  // the anchor, or a required control of the row, is not there
 };
 
 enum class Resolve { StopAtFirstMissing, EveryRow };
+
+// An entry window as an adapter's own tests see it: fresh (an order entry
+// would type into it) or filled (a read-back would copy it), with the handles
+// the test took, which the control map starts from.
+enum class EntryState { Fresh, Filled };
+template <class Controls>
+struct EntryWindowSeen {
+    Hwnd window{};   // the window the test accepted
+    Hwnd mapRoot{};  // the window the control map is resolved under
+    EntryState state = EntryState::Fresh;
+    Controls controls{};
+};
+
+// How many times an adapter presses its reception button before it gives up
+// on a fresh entry window (95).
+constexpr int kReceptionPresses = 3;
+
+// An adapter's filled and fresh tests applied once to each candidate window,
+// in order (filled first: a window both would take is one a read-back copies).
+// Each test is bool(Desktop&, Hwnd candidate, Controls& out); root names the
+// handle the control map is resolved under. Ends early when the program stops
+// answering.
+template <class Controls, class FilledTest, class FreshTest>
+std::vector<EntryWindowSeen<Controls>> SeeEntryWindows(Desktop& desktop, const std::vector<Hwnd>& candidates,
+                                                       FilledTest filled, FreshTest fresh, Hwnd Controls::*root) {
+    std::vector<EntryWindowSeen<Controls>> seen;
+    for (Hwnd candidate : candidates) {
+        if (desktop.NotResponding()) break;
+        Controls c{};
+        if (filled(desktop, candidate, c)) {
+            seen.push_back({candidate, c.*root, EntryState::Filled, c});
+            continue;
+        }
+        c = Controls{};
+        if (fresh(desktop, candidate, c)) seen.push_back({candidate, c.*root, EntryState::Fresh, c});
+    }
+    return seen;
+}
+
+// A map window of a dispatch program: a top-level window of className named
+// caption that holds a browser ("Internet Explorer_Server").
+struct MapWindowSpec {
+    std::u16string_view name;  // for people: "map view"
+    const char16_t* className;
+    const char16_t* caption;
+};
 
 // A chain of anchors, each searched under the window the one before it found
 // (the first under root): the way from a main window to a button, say.
@@ -184,14 +245,19 @@ int ResolveControls(Desktop& desktop, Hwnd root, std::span<const ControlRow<Cont
             for (const ControlField<Controls>& field : row.fields) {
                 if (field.slot == nullptr && !field.required) continue;
                 const Hwnd window = FollowWalk(desktop, anchor, field.walk);
-                if (field.slot != nullptr) field.slot(out) = window;
-                if (resolved != nullptr) resolved->fields.push_back({field.name, field.walk, window, field.required});
-                if (field.required && IsNull(window)) {
+                const bool refused = !IsNull(window) && !field.text.empty() &&
+                                     desktop.GetWindowText(window, kNameChars) != field.text;
+                if (field.slot != nullptr) field.slot(out) = refused ? kNoWindow : window;
+                if (resolved != nullptr)
+                    resolved->fields.push_back(
+                        {field.name, field.walk, window, field.required, field.kind, field.text, refused});
+                if (field.required && (IsNull(window) || refused)) {
                     missing = true;
                     break;  // the rest of the row stays unset, as after a missing anchor
                 }
             }
         }
+        if (resolved != nullptr) resolved->missing = missing;
         if (desktop.NotResponding()) return result::kNotResponding;
         if (missing && row.missingCode != 0) {
             if (first == 0) first = row.missingCode;

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "callport/call_port.h"
 #include "callport/control_map.h"
@@ -34,9 +35,9 @@ public:
     // An entry window whose caller box is filled, within windowWait. Sets
     // entryWindow, registerButton, closeButton and phoneEdit.
     bool FindOpenEntryWindow();
-    // Presses "접 수" (up to three times) until a fresh entry window shows: 0, 4,
+    // Presses "접 수" (up to `presses` times, three for a request) until a fresh entry window shows: 0, 4,
     // 7, 10, 95 or 99. Sets the same four fields.
-    int OpenNewEntryWindow();
+    int OpenNewEntryWindow(int presses = kReceptionPresses);
     // The entry window's controls by its control map: 0 or the code of the first
     // anchor that is missing (11 without an entry window).
     int FindControls();
@@ -86,6 +87,16 @@ public:
     // anchors with the controls counted from them, in the order they are looked for.
     static std::span<const ChainLink> ReceptionChain();
     static std::span<const ControlRow<Controls>> ControlMap();
+    // The entry windows as CManerXE4's own tests see them, in one pass over the
+    // "TFrm_JON01N" windows: filled (the read-back's test) or fresh (the
+    // entry's). main is not used, as in CloseEntryWindows.
+    static std::vector<EntryWindowSeen<Controls>> ListEntryWindows(Desktop& desktop, Hwnd main);
+    // The consultation map and the via map.
+    static std::span<const MapWindowSpec> MapWindows();
+    static constexpr const char16_t* kConsultMapClass = u"TFrm_JON31";
+    static constexpr const char16_t* kConsultMapCaption = u"상담 지도";
+    static constexpr const char16_t* kViaMapClass = u"TFrm_JON30";
+    static constexpr const char16_t* kViaMapCaption = u"cal";
 
     // The via map's script: the via marker's position as text.
     static constexpr const char16_t* kViaScript =

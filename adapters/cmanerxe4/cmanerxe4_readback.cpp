@@ -191,7 +191,7 @@ int CCallPortCManerXE4::ReadPlacePosition(Module oleacc, const char16_t* readScr
     SendClick(desktop, button, false);
 
     Hwnd map{}, browser{};
-    if (int c = WaitMapWindow(u"TFrm_JON31", u"상담 지도", map, browser); c != kOk) return c;
+    if (int c = WaitMapWindow(kConsultMapClass, kConsultMapCaption, map, browser); c != kOk) return c;
     {
         std::shared_ptr<PageDocument> document;
         if (int c = GetMapDocument(oleacc, map, browser, document); c != kOk) return c;
@@ -212,7 +212,7 @@ int CCallPortCManerXE4::ReadViaPosition(Module oleacc, Hwnd viaBox, PlaceRecord&
     desktop.Send(viaBox, msg::WM_KEYUP, msg::VK_SPACE, 0);
 
     Hwnd map{}, browser{};
-    if (int c = WaitMapWindow(u"TFrm_JON30", u"cal", map, browser); c != kOk) return c;
+    if (int c = WaitMapWindow(kViaMapClass, kViaMapCaption, map, browser); c != kOk) return c;
     {
         std::shared_ptr<PageDocument> document;
         if (int c = GetMapDocument(oleacc, map, browser, document); c != kOk) return c;

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "callport/call_port.h"
 #include "callport/control_map.h"
@@ -30,9 +31,9 @@ public:
     // 100 ms apart, pass after pass while a pass meets a window not told before.
     void CloseEntryWindows(Hwnd main) override;
 
-    // Presses "접수" (up to three times) until a fresh order window shows: 0, 4,
+    // Presses "접수" (up to `presses` times, three for a request) until a fresh order window shows: 0, 4,
     // 6, 9, 10, 95 or 99. Sets orderDialog, customerSearchEdit, registerButton.
-    int OpenNewOrderWindow();
+    int OpenNewOrderWindow(int presses = kReceptionPresses);
     // The order dialog's controls by its control map: 0 or the code of the first
     // anchor that is missing (12 without an order dialog).
     int FindControls();
@@ -81,6 +82,12 @@ public:
     // anchors with the controls counted from them, in the order they are looked for.
     static std::span<const ChainLink> ReceptionChain();
     static std::span<const ControlRow<Controls>> ControlMap();
+    // The order windows of main as Icon2013's own test sees them, in one pass
+    // over its popups: filled (a search in progress, the read-back's) or fresh
+    // (an empty search box, the entry's); the control map starts at orderDialog.
+    static std::vector<EntryWindowSeen<Controls>> ListEntryWindows(Desktop& desktop, Hwnd main);
+    // The "지도검색" dialog.
+    static std::span<const MapWindowSpec> MapWindows();
 
     static constexpr const char16_t* kStartHook = u"onTMapRClick4OrdPoiStart";
     static constexpr const char16_t* kEndHook = u"onTMapRClick4OrdPoiEnd";
@@ -90,8 +97,6 @@ private:
     // The order-window test over the main window's popups, within windowWait:
     // a fresh window (empty customer search box) or one holding an order.
     bool ScanOrderWindows(bool fresh);
-    // The order window that passes the test, or null; sets the three fields.
-    bool AcceptOrderWindow(Hwnd popup, bool fresh);
     std::u16string Read(Hwnd box);
     // Posts "닫기(X)" to the order dialog when both are known; returns code.
     int Close(int code);

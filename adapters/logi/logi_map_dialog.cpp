@@ -66,7 +66,7 @@ int ParseMapUrlPositions(std::u16string_view url, const MapPlaces& places) {
 }
 
 int CLogiMapDialog::FindMapDialog(MapDialogHandles& out) {
-    return qm::FindMapDialog(desktop_, profile_, {u"지도보기", u"출발지를 현위치로", u"도착지를 현위치로"}, out);
+    return qm::FindMapDialog(desktop_, profile_, kLogiMapDialogTexts, out);
 }
 
 int CLogiMapDialog::SetMapPosition(Module oleacc, const char16_t* pointScript, const PlaceRecord& place,

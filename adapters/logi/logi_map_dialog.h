@@ -15,10 +15,15 @@
 #include "app/delay_profile.h"
 #include "app/request_block.h"
 #include "callport/call_port.h"
+#include "callport/control_map.h"
 #include "callport/map_dialog.h"
 #include "platform/desktop.h"
 
 namespace qm {
+
+// LogiD's "지도보기" (map view) dialog and its two set buttons.
+inline constexpr MapDialogTexts kLogiMapDialogTexts{u"지도보기", u"출발지를 현위치로", u"도착지를 현위치로"};
+inline constexpr MapWindowSpec kLogiMapWindows[] = {{u"map view", u"#32770", kLogiMapDialogTexts.title}};
 
 // The five places whose coordinates the page's address carries.
 struct MapPlaces {

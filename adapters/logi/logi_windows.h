@@ -12,6 +12,11 @@
 
 namespace qm::logi {
 
+// The classes the Logi programs' controls are treated as.
+inline constexpr std::u16string_view kEditKind = u"Edit";
+inline constexpr std::u16string_view kComboKind = u"ComboBox";
+inline constexpr std::u16string_view kButtonKind = u"Button";
+
 inline constexpr Recogniser kIsMdiClient{u"MDIClient", {}};
 inline constexpr Recogniser kIsReceptionView{u"AfxFrameOrView110s", {u"접수"}};
 inline constexpr Recogniser kIsMainListDialog{u"#32770", {u"메인리스트"}};

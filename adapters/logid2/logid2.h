@@ -10,6 +10,7 @@
 #include <string>
 
 #include <span>
+#include <vector>
 
 #include "adapters/logi/logi_order.h"
 #include "callport/call_port.h"
@@ -29,9 +30,9 @@ public:
     // showing "수   정(&E)" are left alone.
     void CloseEntryWindows(Hwnd main) override;
 
-    // Presses the reception button (up to three times) until a fresh entry window
+    // Presses the reception button (up to `presses` times, three for a request) until a fresh entry window
     // shows: 0, 4, 5, 7, 8, 10 or 95. Sets entryWindow, registerButton, phoneEdit.
-    int OpenNewEntryWindow();
+    int OpenNewEntryWindow(int presses = kReceptionPresses);
     // Finds an entry window that shows a looked-up customer: 0, 4 or 11. Clears
     // every control first; sets entryWindow, registerButton, phoneEdit.
     int FindOpenEntryWindow();
@@ -56,6 +57,11 @@ public:
     // are looked for.
     static std::span<const ChainLink> ReceptionChain();
     static std::span<const ControlRow<Controls>> ControlMap();
+    // The entry windows of main as LogiD2's own tests see them, in one pass
+    // over its popups: filled (the read-back's test) or fresh (the entry's).
+    static std::vector<EntryWindowSeen<Controls>> ListEntryWindows(Desktop& desktop, Hwnd main);
+    // The "지도보기" dialog.
+    static std::span<const MapWindowSpec> MapWindows();
 
     // LogiD2's command that opens the "지도보기" dialog from an entry window.
     static constexpr std::uintptr_t kMapCommand = 3826;

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "adapters/logi/logi_order.h"
 #include "callport/call_port.h"
@@ -28,9 +29,9 @@ public:
     // Abandons every new-order entry window of main (null: looked up).
     void CloseEntryWindows(Hwnd main) override;
 
-    // Presses "접  수" (up to three times) until a fresh entry window shows: 0,
+    // Presses "접  수" (up to `presses` times, three for a request) until a fresh entry window shows: 0,
     // 4, 5, 7, 8, 10, 95 or 99. Sets entryWindow, registerButton, phoneEdit.
-    int OpenNewEntryWindow();
+    int OpenNewEntryWindow(int presses = kReceptionPresses);
     // An entry window whose customer display shows a telephone, within
     // windowWait. Sets entryWindow, registerButton, phoneDisplay, phoneEdit (a
     // window without the customer search leaves the first three set and the
@@ -52,7 +53,14 @@ public:
     static Hwnd FinishButton(const Controls& controls, int finishAction);
 
     static std::span<const ChainLink> ReceptionChain();
+    // The cancel button's row, resolved before the control map (29).
+    static std::span<const ControlRow<Controls>> CancelCheck();
     static std::span<const ControlRow<Controls>> ControlMap();
+    // The entry windows of main as LogiD5's own tests see them, in one pass
+    // over its popups: filled (the read-back's test) or fresh (the entry's).
+    static std::vector<EntryWindowSeen<Controls>> ListEntryWindows(Desktop& desktop, Hwnd main);
+    // The "지도보기" dialog.
+    static std::span<const MapWindowSpec> MapWindows();
 
 private:
     class Order;  // LogiD5's way through the steps it shares with LogiD2
