@@ -4,7 +4,7 @@
 BUILD := build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps native sanitize win test test-native test-sanitize test-wine demo bench clean
+.PHONY: all deps native sanitize win win-clang test test-native test-sanitize test-wine demo bench clean
 
 all: native win
 
@@ -27,7 +27,14 @@ win: deps
 	cmake -S . -B $(BUILD)/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	cmake --build $(BUILD)/win -j $(JOBS)
 
-test: test-native test-sanitize test-wine
+# The Windows programs once more with clang for the same target, every warning
+# an error, so that nothing depends on one compiler's extensions.
+win-clang: deps
+	cmake -S . -B $(BUILD)/win-clang -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-clang.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DBUILD_TESTING=OFF -DQM_WARNINGS_AS_ERRORS=ON >/dev/null
+	cmake --build $(BUILD)/win-clang -j $(JOBS)
+
+test: test-native test-sanitize win-clang test-wine
 
 test-native: native
 	ctest --test-dir $(BUILD)/native -L native --output-on-failure
