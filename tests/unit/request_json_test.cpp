@@ -79,6 +79,54 @@ TEST(ParseRequest, RefusesBadInputNamingTheField) {
     }
 }
 
+// What a new user tried first: numbers beyond a double and names given twice
+// used to end the caller with nlohmann's exception or pass silently.
+TEST(ParseRequest, RefusesWhatTheJsonParserWouldTakeOrThrowNamingTheField) {
+    struct Case { std::string json; const char* starts; };
+    const Case cases[] = {
+        {R"j({"order": {"origin": {"x": 1e400}}})j", "order.origin.x: the number 1e400 is outside the range"},
+        {R"j({"order": {"via": [{}, {"y": -1E+999}]}})j", "order.via[1].y: the number -1E+999 is outside"},
+        {R"j({"mode": 0, "mode": 1})j", "mode: appears twice in the request"},
+        {R"j({"mode": 0, "mode": 1})j", "mode: appears twice"},
+        {R"j({"order": {"origin": {"name": "a", "name": "a"}}})j", "order.origin.name: appears twice in order.origin"},
+        {R"j({"mode": 99999999999999999999})j", "mode: is out of range"},
+        {R"j({"mode": 1e2})j", "mode: must be a whole number"},
+        {R"j({"speed": 3.0})j", "speed: must be a whole number"},
+        {"{\"readScript\": \"a\xFF" "b\"}", "readScript: not valid JSON"},
+        {"{\"readScript\": \"\xED\xA0\x80\"}", "readScript: not valid JSON"},  // a surrogate in UTF-8
+        {"{\"readScript\": \"\xC0\x80\"}", "readScript: not valid JSON"},      // an overlong NUL
+        {R"j({"readScript": "\ud800"})j", "readScript: not valid JSON"},
+        {R"j({"readScript": "\udc00x"})j", "readScript: not valid JSON"},
+        {R"j({"order": {"memo2": "\ud800\u0041"}})j", "order.memo2: not valid JSON"},
+        {R"j({"order": {"memo2": "a\u0000"}})j", "order.memo2: must not contain a NUL"},
+        {std::string("{\"message\": \"a") + '\0' + "\"}", "message: not valid JSON"},
+        {R"j({"order": {"via": [{"x": 1}, 2]}})j", "order.via[1]: must be an object"},
+        {std::string(100000, '[') + std::string(100000, ']'), "[0][0][0][0][0][0][0][0]: is nested deeper"},
+        {"", "the request: not valid JSON"},
+        {R"j({"": 1})j", "\"\": is not a field of the request"},
+        {R"j({"mode": 0} {})j", "the request: not valid JSON"},
+    };
+    for (const Case& c : cases) {
+        const std::string error = ErrorOf(c.json);
+        EXPECT_EQ(error.rfind(c.starts, 0), 0u) << c.json.substr(0, 80) << " -> " << error;
+    }
+}
+
+TEST(ParseRequest, RefusalsArePrintable) {
+    // A name with a control character or a stray byte is shown escaped.
+    EXPECT_EQ(ErrorOf("{\"a\\u0001b\": 1}"), "a\\x01b: is not a field of the request");
+    const std::string error = ErrorOf("{\"mode\": 0, \xFF}");
+    EXPECT_NE(error.find("\\xFF"), std::string::npos) << error;
+    EXPECT_EQ(error.find('\xFF'), std::string::npos) << error;
+}
+
+TEST(ParseRequest, TakesSurrogatePairsAndSmallNumbers) {
+    auto b = Parse(R"j({"order": {"memo2": "\ud83d\ude95", "origin": {"x": 1e-400, "y": -0.0}}})j");
+    EXPECT_EQ(ReadField(b->order.memo2), u"\U0001F695");
+    EXPECT_EQ(b->order.origin.x, 0.0);
+    EXPECT_EQ(b->order.origin.y, 0.0);
+}
+
 TEST(ParseRequest, TextLimitsCountUtf16Units) {
     // 11 units fit the fare; 299 fit readScript; an astral character takes two units.
     EXPECT_EQ(ErrorOf(R"j({"order": {"fare": "12345678901"}})j"), "");

@@ -6,7 +6,7 @@
 //   (REQUEST.json "-" reads standard input)
 //
 // Exit codes: 0 the robot answered (whatever its result code), 1 bad usage or a
-// bad request (nothing was started), 2 the robot could not be started or ended
+// bad request, named by its field (nothing was started), 2 the robot could not be started or ended
 // without answering, 3 the robot did not answer within the time-out and was ended.
 #include <windows.h>
 
@@ -120,6 +120,9 @@ int wmain(int argc, wchar_t** argv) {
         qm::call::ParseRequest(requestText, *block);
     } catch (const qm::call::RequestError& e) {
         return Error(kExitBadInput, std::string("bad request: ") + e.what());
+    } catch (const std::exception& e) {
+        // Nothing has been started yet: whatever ended the reading is a refusal.
+        return Error(kExitBadInput, std::string("bad request: cannot be read (") + e.what() + ")");
     }
 
     // A mapping whose name nobody else uses; the robot's command line is the name.

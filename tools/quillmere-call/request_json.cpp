@@ -5,6 +5,9 @@
 #include <functional>
 #include <limits>
 #include <map>
+#include <set>
+#include <string_view>
+#include <vector>
 
 #include "app/result_codes.h"
 #include "app/utf.h"
@@ -15,11 +18,163 @@ namespace {
 using nlohmann::json;
 using nlohmann::ordered_json;
 
-[[noreturn]] void Fail(const std::string& path, const std::string& what) {
-    throw RequestError(path + ": " + what);
+// A request is at most four levels deep (the request, order, via, a place);
+// anything nested deeper is refused while it is read, before it is built.
+constexpr std::size_t kMaxDepth = 8;
+
+// The text of a refusal goes to a terminal: control characters and bytes that
+// are not UTF-8 (from a field name or from the JSON parser's "last read")
+// are written as \xNN.
+std::string Printable(std::string_view text) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        std::size_t n = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
+        if (n > 1 && (i + n > text.size() || !IsValidUtf8(text.substr(i, n)))) n = 0;
+        if (n == 1 && (c < 0x20 || c == 0x7F)) n = 0;
+        if (n == 0) {
+            out += "\\x";
+            out.push_back(kHex[c >> 4]);
+            out.push_back(kHex[c & 0xF]);
+            ++i;
+        } else {
+            out.append(text.substr(i, n));
+            i += n;
+        }
+    }
+    return out;
 }
 
+// The path of an object's member: "order.origin.x"; an empty name shows as "".
+std::string Member(const std::string& path, const std::string& name) {
+    const std::string shown = name.empty() ? "\"\"" : name;
+    return path.empty() ? shown : path + "." + shown;
+}
+
+[[noreturn]] void Fail(const std::string& path, const std::string& what) {
+    throw RequestError(Printable((path.empty() ? std::string("the request") : path) + ": " + what));
+}
+
+// Reads the JSON text into a value as nlohmann's own parser does, and refuses
+// what that parser would take silently or throw past its caller: a name that
+// appears twice in one object (the parser keeps the last), a number too large
+// for a double, nesting deeper than a request goes. Every refusal names where
+// in the request it happened.
+class StrictReader {
+public:
+    explicit StrictReader(json& root) : root_(root) {}
+
+    bool null() { return Value(nullptr); }
+    bool boolean(bool v) { return Value(v); }
+    bool number_integer(json::number_integer_t v) { return Value(v); }
+    bool number_unsigned(json::number_unsigned_t v) { return Value(v); }
+    bool number_float(json::number_float_t v, const json::string_t&) { return Value(v); }
+    bool string(json::string_t& v) { return Value(std::move(v)); }
+    bool binary(json::binary_t& v) { return Value(json::binary(std::move(v))); }
+
+    bool start_object(std::size_t) { return Open(json::object()); }
+    bool key(json::string_t& name) {
+        Frame& frame = frames_.back();
+        if (!frame.names.insert(name).second) {
+            error_ = Where(name) + ": appears twice in " + (frame.path.empty() ? "the request" : frame.path) +
+                     "; each field may be given once";
+            return false;
+        }
+        key_ = name;
+        keyPending_ = true;
+        return true;
+    }
+    bool end_object() { return Close(); }
+    bool start_array(std::size_t) { return Open(json::array()); }
+    bool end_array() { return Close(); }
+
+    bool parse_error(std::size_t position, const std::string& lastToken, const nlohmann::json::exception& e) {
+        const std::string where = Current();
+        if (e.id == 406) {
+            error_ = (where.empty() ? "the request" : where) + ": the number " + lastToken +
+                     " is outside the range of a double";
+        } else {
+            // nlohmann's text after its "[json.exception.parse_error.101] " tag.
+            std::string detail = e.what();
+            if (const std::size_t tag = detail.find("] "); tag != std::string::npos) detail.erase(0, tag + 2);
+            // It says where: "parse error at line 1, column 23: ...".
+            (void)position;
+            error_ = (where.empty() ? "the request" : where) + ": not valid JSON: " + detail;
+        }
+        return false;
+    }
+
+    const std::string& Error() const { return error_; }
+
+private:
+    struct Frame {
+        json* node;
+        std::string path;
+        std::set<std::string> names;
+        std::size_t count = 0;
+    };
+
+    std::string Where(const std::string& name) const { return Member(frames_.back().path, name); }
+    // Where the value being read belongs.
+    std::string Current() const {
+        if (frames_.empty()) return "";
+        const Frame& frame = frames_.back();
+        if (frame.node->is_array()) return frame.path + "[" + std::to_string(frame.count) + "]";
+        return keyPending_ ? Where(key_) : frame.path;
+    }
+
+    json* Place(json&& value) {
+        if (frames_.empty()) {
+            root_ = std::move(value);
+            return &root_;
+        }
+        Frame& frame = frames_.back();
+        ++frame.count;
+        if (frame.node->is_array()) {
+            frame.node->push_back(std::move(value));
+            return &frame.node->back();
+        }
+        json& slot = (*frame.node)[key_];
+        slot = std::move(value);
+        keyPending_ = false;
+        return &slot;
+    }
+    bool Value(json&& value) {
+        Place(std::move(value));
+        return true;
+    }
+    bool Open(json&& container) {
+        const std::string path = Current();
+        if (frames_.size() >= kMaxDepth) {
+            error_ = (path.empty() ? "the request" : path) + ": is nested deeper than any field of a request";
+            return false;
+        }
+        json* node = Place(std::move(container));
+        frames_.push_back(Frame{node, path, {}, 0});
+        return true;
+    }
+    bool Close() {
+        frames_.pop_back();
+        return true;
+    }
+
+    json& root_;
+    std::vector<Frame> frames_;
+    std::string key_;
+    bool keyPending_ = false;
+    std::string error_;
+};
+
 std::int32_t ReadInt(const json& value, const std::string& path) {
+    if (value.is_number_float()) {
+        // A literal too long for a 64-bit integer arrives as a double.
+        const double v = value.get<double>();
+        if (std::trunc(v) == v && (v < std::numeric_limits<std::int32_t>::min() ||
+                                   v > std::numeric_limits<std::int32_t>::max()))
+            Fail(path, "is out of range (a 32-bit signed number)");
+        Fail(path, "must be a whole number, written without a fraction or an exponent");
+    }
     if (!value.is_number_integer()) Fail(path, "must be a whole number");
     if (value.is_number_unsigned()) {
         if (value.get<std::uint64_t>() > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()))
@@ -58,7 +213,7 @@ using Handlers = std::map<std::string, std::function<void(const json&, const std
 void ReadObject(const json& object, const std::string& path, const Handlers& handlers) {
     if (!object.is_object()) Fail(path, "must be an object");
     for (const auto& [name, value] : object.items()) {
-        const std::string where = path.empty() ? name : path + "." + name;
+        const std::string where = Member(path, name);
         auto it = handlers.find(name);
         if (it == handlers.end()) Fail(where, "is not a field of the request");
         it->second(value, where);
@@ -129,11 +284,16 @@ ordered_json DescribePlace(const PlaceRecord& place) {
 void ParseRequest(const std::string& jsonText, RequestBlock& block) {
     std::memset(&block, 0, sizeof block);
     json request;
+    StrictReader reader(request);
+    bool read = false;
     try {
-        request = json::parse(jsonText);
-    } catch (const json::parse_error& e) {
-        throw RequestError(std::string("the request is not valid JSON: ") + e.what());
+        read = json::sax_parse(jsonText, &reader, json::input_format_t::json, true, false);
+    } catch (const json::exception& e) {
+        // The reader answers every error itself; nothing of nlohmann's may
+        // reach the caller's caller as anything but a refusal.
+        Fail("", std::string("cannot be read: ") + e.what());
     }
+    if (!read) throw RequestError(Printable(reader.Error()));
     ReadObject(request, "",
                {{"mode", Int(block.mode)},
                 {"requireBranch", Int(block.requireBranch)},
