@@ -1,0 +1,360 @@
+// The field diagnostic against the four substitutes on the fake desktop: what
+// it reports of a complete screen, of anchors left out with --omit, of walks
+// that land on the wrong control, of hung programs and of map windows.
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/utf.h"
+#include "platform/messages.h"
+#include "sim/cmanerxe4/cmanerxe4_sim.h"
+#include "sim/fake_host.h"
+#include "sim/icon2013/icon2013_sim.h"
+#include "sim/logid2/logid2_sim.h"
+#include "sim/logid5/logid5_sim.h"
+#include "testing/fake_desktop.h"
+#include "tools/quillmere-probe/probe.h"
+
+namespace qm::probe {
+namespace {
+
+using sim::kit::CommonOptions;
+using testing::FakeDesktop;
+
+// One fake desktop with any of the four substitutes on it, each a process of its own.
+class Desk {
+public:
+    struct Program {
+        std::unique_ptr<sim::FakeHost> host;
+        std::unique_ptr<sim::kit::Substitute> sim;
+        Hwnd reception{};
+    };
+
+    Program& Start(int kind, const CommonOptions& common = {}) {
+        Program& p = programs_[kind];
+        p.host = std::make_unique<sim::FakeHost>(d, 10 + kind);
+        switch (kind) {
+            case 1: p.sim = Make<sim::logid2::LogiD2Sim, sim::logid2::Options>(*p.host, common, p.reception); break;
+            case 2: p.sim = Make<sim::logid5::LogiD5Sim, sim::logid5::Options>(*p.host, common, p.reception); break;
+            case 3:
+                p.sim = Make<sim::cmanerxe4::CManerXE4Sim, sim::cmanerxe4::Options>(*p.host, common, p.reception);
+                break;
+            default: p.sim = Make<sim::icon2013::Icon2013Sim, sim::icon2013::Options>(*p.host, common, p.reception);
+        }
+        return p;
+    }
+    Program& operator[](int kind) { return programs_[kind]; }
+
+    // A stored order shown in a filled entry window.
+    Hwnd ShowFilled(int kind) {
+        sim::kit::StoredOrder order;
+        order.status = u"held";
+        order.customerPhone = u"010-1234-5678";
+        order.payType = u"현금";
+        order.fare = u"12,000";
+        order.origin.text = u"서울역";
+        order.destination.text = u"강남역";
+        sim::kit::Substitute& s = *programs_[kind].sim;
+        return s.ShowStoredOrder(s.AddOrder(order));
+    }
+
+    Report Probe(std::vector<std::u16string> args) {
+        const ParsedArguments parsed = ParseArguments(args);
+        EXPECT_TRUE(parsed.error.empty()) << parsed.error;
+        return Run([this](int) -> Desktop& {
+            d.ResetNotResponding();  // each program asked afresh, as each gets a desktop of its own
+            return d;
+        }, parsed.options);
+    }
+
+    FakeDesktop d;
+
+private:
+    template <class Sim, class SimOptions>
+    static std::unique_ptr<sim::kit::Substitute> Make(sim::FakeHost& host, const CommonOptions& common, Hwnd& reception) {
+        SimOptions options;
+        static_cast<CommonOptions&>(options) = common;
+        auto s = std::make_unique<Sim>(host, options);
+        EXPECT_TRUE(s->Start());
+        reception = s->ReceptionButton();
+        return s;
+    }
+
+    std::map<int, Program> programs_;
+};
+
+const AnchorReport* Row(const std::vector<AnchorReport>& rows, std::u16string_view name) {
+    for (const AnchorReport& r : rows)
+        if (r.name == name) return &r;
+    return nullptr;
+}
+
+const FieldReport* FieldOf(const AnchorReport& row, std::u16string_view name) {
+    for (const FieldReport& f : row.fields)
+        if (f.name == name) return &f;
+    return nullptr;
+}
+
+// The anchors a request would stop at, chain first, in the order looked for.
+std::vector<const AnchorReport*> MissingAnchors(const AdapterReport& a) {
+    std::vector<const AnchorReport*> missing;
+    for (const auto* list : {&a.chain, &a.controlMap})
+        for (const AnchorReport& r : *list)
+            if (r.status == AnchorStatus::Missing && r.missingCode != 0) missing.push_back(&r);
+    return missing;
+}
+
+TEST(Probe, EveryAnchorOfACompleteScreenIsFoundWithWhatItsWalksReach) {
+    for (int kind = 1; kind <= 4; ++kind) {
+        SCOPED_TRACE(kind);
+        Desk desk;
+        desk.Start(kind);
+        const Hwnd filled = desk.ShowFilled(kind);
+        ASSERT_FALSE(IsNull(filled));
+        const Report report = desk.Probe({u"--adapter", Utf8ToUtf16(std::to_string(kind))});
+        ASSERT_EQ(1u, report.adapters.size());
+        const AdapterReport& a = report.adapters[0];
+        EXPECT_EQ(ProgramState::Running, a.program);
+        ASSERT_TRUE(a.mainWindow);
+        EXPECT_EQ(desk.d.Class(desk[kind].sim->MainWindow()), a.mainWindow->className);
+        ASSERT_FALSE(a.chain.empty());
+        EXPECT_EQ(desk[kind].reception, a.chain.back().window->handle) << "the chain ends at the reception button";
+        ASSERT_EQ(1u, a.entries.size());
+        EXPECT_EQ(EntryState::Filled, a.entries[0].state);
+        EXPECT_TRUE(a.entries[0].inspected);
+        ASSERT_TRUE(a.mapInspected);
+        EXPECT_TRUE(MissingAnchors(a).empty());
+        EXPECT_EQ(0, a.flagged) << "every walk lands on a control of the class the adapter treats it as";
+        for (const AnchorReport& row : a.controlMap) {
+            EXPECT_EQ(AnchorStatus::Found, row.status) << Utf16ToUtf8(row.name);
+            for (const FieldReport& f : row.fields) {
+                ASSERT_TRUE(f.window) << Utf16ToUtf8(f.name);
+                EXPECT_EQ(desk.d.Class(f.window->handle), f.window->className);
+                EXPECT_EQ(desk.d.Id(f.window->handle), f.window->id);
+                EXPECT_EQ(desk.d.Geometry(f.window->handle)->window, f.window->rect);
+            }
+        }
+        EXPECT_EQ(kExitAllFound, ExitCode(report));
+    }
+}
+
+TEST(Probe, ProgramsThatAreNotRunningCountOnlyWhenAskedForAlone) {
+    Desk desk;
+    desk.Start(3);
+    const Report all = desk.Probe({});
+    ASSERT_EQ(4u, all.adapters.size());
+    for (const AdapterReport& a : all.adapters)
+        EXPECT_EQ(a.kind == 3 ? ProgramState::Running : ProgramState::NotRunning, a.program) << a.name;
+    EXPECT_EQ(kExitAllFound, ExitCode(all));
+    EXPECT_FALSE(all.adapters[2].mapInspected) << "no entry window open, none opened";
+    EXPECT_EQ(kExitSomethingMissing, ExitCode(desk.Probe({u"--adapter", u"1"})));
+    EXPECT_EQ(kExitAllFound, ExitCode(desk.Probe({u"--adapter", u"3"})));
+}
+
+// With one anchor left out, exactly that anchor is reported missing, with the
+// code a request would end with, and every anchor looked for before it is found.
+TEST(Probe, AnAnchorLeftOutIsReportedWithItsCodeAndTheAnchorsBeforeItAreFound) {
+    struct Case {
+        int kind;
+        const char16_t* omit;
+        const char16_t* anchor;
+        int code;
+    };
+    const Case cases[] = {
+        {1, u"메인리스트", u"main list", 8},
+        {1, u"현금", u"label 현금", 19},
+        {1, u"대기후복사", u"button 대기후복사", 16},
+        {1, u"적정", u"button 적정", 50},
+        {2, u"취   소(&X)", u"register button (cancel button)", 29},
+        {2, u"예약", u"dialog with 예약", 13},
+        {2, u"업소비", u"dialog with 업소비", 23},
+        {3, u"접수-상담", u"reception tab", 7},
+        {3, u"수수료", u"label 수수료", 27},
+        {3, u"전체적립", u"label 전체적립", 25},
+        {4, u"결제", u"label 결제", 27},
+        {4, u"S", u"button S", 16},
+        {4, u"축소", u"button 축소", 54},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Utf16ToUtf8(c.omit));
+        Desk desk;
+        CommonOptions common;
+        common.omit = {c.omit};
+        desk.Start(c.kind, common);
+        const Report report = desk.Probe({u"--adapter", Utf8ToUtf16(std::to_string(c.kind)), u"--open-new"});
+        const AdapterReport& a = report.adapters.at(0);
+        const std::vector<const AnchorReport*> missing = MissingAnchors(a);
+        ASSERT_EQ(1u, missing.size());
+        EXPECT_EQ(c.anchor, missing[0]->name);
+        EXPECT_EQ(c.code, missing[0]->missingCode);
+        EXPECT_FALSE(missing[0]->codeName.empty());
+        EXPECT_EQ(c.code, a.firstMissingCode);
+        bool before = true;
+        for (const auto* list : {&a.chain, &a.controlMap}) {
+            for (const AnchorReport& r : *list) {
+                if (&r == missing[0]) before = false;
+                if (before) {
+                    EXPECT_EQ(AnchorStatus::Found, r.status) << Utf16ToUtf8(r.name);
+                }
+            }
+        }
+        EXPECT_EQ(kExitSomethingMissing, ExitCode(report));
+    }
+}
+
+// A vendor's update moved a control: the walk from its anchor now lands on a
+// button instead of a box, or off the end of the siblings. The anchors are all
+// there, so the exit code stays 0; the controls are flagged.
+TEST(Probe, AWalkThatLandsOnAnotherClassOrRunsOffTheEndIsFlagged) {
+    Desk desk;
+    desk.Start(1);
+    auto& sim = static_cast<sim::logid2::LogiD2Sim&>(*desk[1].sim);
+    const Hwnd entry = sim.OpenEntryWindow();
+    const sim::logid2::EntryControls& c = sim.EntryInfo(entry)->controls;
+    const Hwnd intruder = desk.d.Create({.behaviour = testing::Behaviour::Button, .text = u"할인", .id = 1400,
+                                        .parent = entry});
+    desk.d.PlaceAfter(intruder, c.cashLabel);  // the cash box is now the second window after "현금"
+    desk.d.PlaceAfter(c.inquiry, c.addVia);    // "문의" is the last child: nothing is 4th after it
+
+    const Report report = desk.Probe({u"--adapter", u"1"});
+    const AdapterReport& a = report.adapters.at(0);
+    const FieldReport* cash = FieldOf(*Row(a.controlMap, u"label 현금"), u"cash box");
+    ASSERT_NE(nullptr, cash);
+    ASSERT_TRUE(cash->window);
+    EXPECT_TRUE(cash->wrongKind);
+    EXPECT_EQ(u"Button", cash->window->className);
+    EXPECT_EQ(u"할인", cash->window->text);
+    EXPECT_EQ(u"Edit", cash->kind);
+    const FieldReport* combo = FieldOf(*Row(a.controlMap, u"button 문의"), u"payment combo");
+    ASSERT_NE(nullptr, combo);
+    EXPECT_FALSE(combo->window);
+    EXPECT_EQ(2, a.flagged);
+    EXPECT_EQ(kExitAllFound, ExitCode(report));
+
+    const std::string table = RenderTable(report);
+    EXPECT_NE(std::string::npos, table.find("cash box = next 1: Button \"할인\" id 1400")) << table;
+    EXPECT_NE(std::string::npos, table.find("!! treated as Edit, found Button")) << table;
+    EXPECT_NE(std::string::npos, table.find("payment combo = next 4: !! the walk runs off the end")) << table;
+}
+
+// LogiD5's cancel button must read "취   소(&X)": another text there is shown
+// as refused and decides the code, and the cancel button is not taken.
+TEST(Probe, ACancelButtonWithAnotherTextIsRefused) {
+    Desk desk;
+    desk.Start(2);
+    const Report before = desk.Probe({u"--adapter", u"2", u"--open-new"});
+    const Hwnd cancel = Row(before.adapters.at(0).controlMap, u"register button (cancel button)")->fields.at(0).window->handle;
+    desk.d.SetCaption(cancel, u"취소");
+    const Report report = desk.Probe({u"--adapter", u"2"});
+    const AdapterReport& a = report.adapters.at(0);
+    const AnchorReport* row = Row(a.controlMap, u"register button (cancel button)");
+    ASSERT_NE(nullptr, row);
+    EXPECT_EQ(AnchorStatus::Missing, row->status);
+    EXPECT_TRUE(row->fields.at(0).refused);
+    EXPECT_EQ(u"취소", row->fields.at(0).window->text);
+    EXPECT_EQ(29, a.firstMissingCode);
+}
+
+// A program that stops answering is reported as such, the probe ends, and the
+// next program is asked afresh.
+TEST(Probe, AHungProgramIsReportedAndTheProbeEnds) {
+    {
+        Desk desk;
+        desk.Start(1).host->Hang(600000);
+        desk.Start(4);
+        desk.ShowFilled(4);
+        const Report report = desk.Probe({});
+        EXPECT_EQ(ProgramState::NotAnswering, report.adapters[0].program);
+        EXPECT_EQ("its main window", report.adapters[0].stoppedAnswering);
+        EXPECT_EQ(ProgramState::Running, report.adapters[3].program);
+        EXPECT_TRUE(report.adapters[3].mapInspected);
+        EXPECT_EQ(0, report.adapters[3].firstMissingCode);
+        EXPECT_EQ(kExitSomethingMissing, ExitCode(report));
+        EXPECT_EQ(FakeDesktop::kSendTimeoutMs, desk.d.BlockedTotal()) << "the hung program is waited for once";
+        EXPECT_NE(std::string::npos, RenderTable(report).find("LogiD2 (adapter 1): not answering")) << RenderTable(report);
+    }
+    for (int kind = 1; kind <= 4; ++kind) {
+        SCOPED_TRACE(kind);
+        Desk desk;
+        const int id = desk.d.Id(desk.Start(kind).reception);  // the command the hang follows
+        Desk hung;
+        CommonOptions common;
+        common.hangAfterCommand = id;
+        hung.Start(kind, common);
+        const Report report = hung.Probe({u"--adapter", Utf8ToUtf16(std::to_string(kind)), u"--open-new"});
+        const AdapterReport& a = report.adapters.at(0);
+        EXPECT_EQ(ProgramState::NotAnswering, a.program);
+        EXPECT_EQ("pressing the reception button", a.stoppedAnswering);
+        EXPECT_EQ(kExitSomethingMissing, ExitCode(report));
+    }
+}
+
+TEST(Probe, OpenMapWindowsAreListedWithTheirBrowser) {
+    Desk desk;
+    desk.Start(1);
+    auto& sim = static_cast<sim::logid2::LogiD2Sim&>(*desk[1].sim);
+    const Hwnd entry = sim.OpenEntryWindow();
+    desk.d.HostSend(entry, msg::WM_COMMAND, 3826, 0);
+    const Report report = desk.Probe({u"--adapter", u"1"});
+    const AdapterReport& a = report.adapters.at(0);
+    ASSERT_EQ(1u, a.mapWindows.size());
+    EXPECT_EQ(u"지도보기", a.mapWindows[0].window.text);
+    ASSERT_TRUE(a.mapWindows[0].browser);
+    EXPECT_EQ(u"Internet Explorer_Server", a.mapWindows[0].browser->className);
+    EXPECT_EQ(EntryState::Fresh, a.entries.at(0).state);
+}
+
+TEST(Probe, JsonNamesTheMissingAnchorAndItsCode) {
+    Desk desk;
+    CommonOptions common;
+    common.omit = {u"현금"};
+    desk.Start(1, common);
+    desk.Start(3);
+    const Report report = desk.Probe({u"--open-new", u"--json"});
+    const nlohmann::json j = nlohmann::json::parse(RenderJson(report));
+    EXPECT_EQ(1, j["exitCode"]);
+    const nlohmann::json& logid2 = j["adapters"][0];
+    EXPECT_EQ("running", logid2["program"]);
+    EXPECT_EQ(nlohmann::json({{"anchor", "label 현금"}, {"code", 19}, {"name", "CashLabelNotFound"}}),
+              logid2["firstMissing"]);
+    EXPECT_EQ(0, logid2["openNew"]["code"]);
+    const nlohmann::json& cashRow = logid2["controlMap"][2];
+    EXPECT_EQ("label 현금", cashRow["name"]);
+    EXPECT_EQ("missing", cashRow["status"]);
+    EXPECT_EQ(19, cashRow["missingCode"]["code"]);
+    EXPECT_EQ("not running", j["adapters"][1]["program"]);
+    EXPECT_EQ(nullptr, j["adapters"][2]["firstMissing"]);
+    const std::string table = RenderTable(report);
+    EXPECT_NE(std::string::npos, table.find("label 현금 is missing; a request would end with 19 CashLabelNotFound"))
+        << table;
+}
+
+TEST(Probe, ArgumentsAreUnderstoodOrRefused) {
+    struct Case {
+        std::vector<std::u16string> args;
+        bool ok;
+        std::vector<int> adapters;
+    };
+    const Case cases[] = {
+        {{}, true, {1, 2, 3, 4}},
+        {{u"--adapter", u"all", u"--json"}, true, {1, 2, 3, 4}},
+        {{u"--adapter", u"4", u"--open-new"}, true, {4}},
+        {{u"--adapter", u"5"}, false, {}},
+        {{u"--adapter"}, false, {}},
+        {{u"--adapter", u"1", u"--adapter", u"2"}, false, {}},
+        {{u"--verbose"}, false, {}},
+    };
+    for (const Case& c : cases) {
+        const ParsedArguments p = ParseArguments(c.args);
+        EXPECT_EQ(c.ok, p.error.empty()) << p.error;
+        if (c.ok) {
+            EXPECT_EQ(c.adapters, p.options.adapters);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace qm::probe
