@@ -8,6 +8,7 @@
 #include <cwctype>
 
 #include "app/dispatch.h"
+#include "app/intake.h"
 #include "app/request_block.h"
 #include "app/utf.h"
 #include "app/win32/resource.h"
@@ -150,22 +151,13 @@ LRESULT CQuillmereDlg::OnRequest(WPARAM, LPARAM) {
             WriteStdout(kOpenFailed);
         } else if (win32::MappedView view(::MapViewOfFile(mapping.get(), FILE_MAP_ALL_ACCESS, 0, 0, 0)); !view) {
             WriteStdout(kMapFailed);
-        } else if (MappingSize(mapping.get(), view.get()) < kRequestBlockSize) {
+        } else if (!ServeMappedBlock(view.get(), MappingSize(mapping.get(), view.get()), [&](RequestBlock& copy) {
+                       win32::Win32Desktop desktop;
+                       ServeRequest(copy, desktop,
+                                    static_cast<Module>(reinterpret_cast<std::uintptr_t>(m_hOleacc.get())));
+                   })) {
             // Too small to hold a request: never read or write past its end.
             WriteStdout(kTooSmall);
-        } else {
-            auto* shared = static_cast<RequestBlock*>(view.get());
-            ::InterlockedExchange(reinterpret_cast<volatile LONG*>(&shared->status), 1);
-            // The private copy lives on this handler's stack: nothing can fail
-            // between taking the request and answering it.
-            RequestBlock copy;
-            std::memcpy(&copy, shared, kRequestBlockSize);
-            {
-                win32::Win32Desktop desktop;
-                ServeRequest(copy, desktop, static_cast<Module>(reinterpret_cast<std::uintptr_t>(m_hOleacc.get())));
-            }
-            std::memcpy(shared, &copy, kRequestBlockSize);
-            ::InterlockedExchange(reinterpret_cast<volatile LONG*>(&shared->status), 2);
         }
     }
     ::EndDialog(hwnd_, IDOK);
