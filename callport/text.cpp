@@ -323,6 +323,23 @@ void CopyBracketedText(const char16_t* text, PlaceRecord* place) {
     WriteField(place->name, t);
 }
 
+std::optional<BranchShown> SplitBranchDisplay(std::u16string_view shown, const BranchDisplayShape& shape) {
+    const std::u16string text = Remove(Trim(shown), u'-');
+    const int open = ReverseFind(text, shape.open);
+    const int close = ReverseFind(text, shape.close);
+    if (!(open >= 0 && close > open)) return std::nullopt;
+    BranchShown branch;
+    branch.number = Trim(Mid(text, open + 1, close - open - 1));
+    std::u16string name = Trim(Left(text, open));
+    if (shape.nameAfterLast != 0) {
+        const int mark = ReverseFind(name, shape.nameAfterLast);
+        if (mark >= 0) name = Mid(name, mark + 1);
+    }
+    if (!shape.nameWithout.empty()) Replace(name, shape.nameWithout, u"");
+    branch.name = Trim(name);
+    return branch;
+}
+
 namespace {
 template <std::size_t N>
 bool ContainsAny(std::u16string_view text, const std::u16string_view (&marks)[N]) {

@@ -69,6 +69,25 @@ std::u16string FormatPhoneNumber(std::u16string_view number);
 // when there is such a pair, else the whole text; trimmed, cut to the field.
 void CopyBracketedText(const char16_t* text, PlaceRecord* place);
 
+// How a dispatch program shows the order's branch: a name and a number, the
+// number between the last `open` and the last `close` ("강남지사 (02-555-1234)",
+// "강남지사 [025551234]"). The name may carry a head office before the last
+// `nameAfterLast` ("본사 > 강남지사") or a word to drop (every `nameWithout`,
+// one pass left to right).
+struct BranchDisplayShape {
+    char16_t open;
+    char16_t close;
+    char16_t nameAfterLast = 0;  // 0: the whole part before `open`
+    std::u16string_view nameWithout = {};
+};
+struct BranchShown {
+    std::u16string name;
+    std::u16string number;
+};
+// The display trimmed and without hyphens, split by shape; both parts trimmed.
+// Nothing when the display holds no `open` with a `close` after it.
+std::optional<BranchShown> SplitBranchDisplay(std::u16string_view shown, const BranchDisplayShape& shape);
+
 // The marks a dispatch program puts into an origin's text: the order goes
 // through via points ("경유)", "경)", "경유]", "경유/", "경유}"), or the driver
 // delivers the vehicle ("탁송", "탁)", "탁]", "탁/", "탁}").

@@ -90,6 +90,40 @@ TEST(CopyBracketedText, NullTextGivesAnEmptyNameAndLongNamesAreCutWhole) {
     EXPECT_EQ(place.name[511], u'\0');
 }
 
+TEST(SplitBranchDisplay, SplitsEachProgramsShape) {
+    const BranchDisplayShape logi{u'(', u')', u'>'};
+    const BranchDisplayShape cmaner{u'[', u']'};
+    const BranchDisplayShape icon{u'(', u')', 0, u"접수창"};
+    struct Case {
+        const BranchDisplayShape& shape;
+        std::u16string_view shown;
+        bool split;
+        std::u16string_view name, number;
+    };
+    const Case cases[] = {
+        {logi, u" 본사 > 강남지사 (02-123-4567) ", true, u"강남지사", u"021234567"},
+        {logi, u"a>b>c(1)", true, u"c", u"1"},
+        {logi, u"강남지사 (02-123", false, u"", u""},
+        {logi, u"a) (b", false, u"", u""},
+        {logi, u"a (1) (2)", true, u"a (1)", u"2"},  // the last pair decides
+        {cmaner, u"강남지사 [02-555]", true, u"강남지사", u"02555"},
+        {cmaner, u"강남 []", true, u"강남", u""},
+        {cmaner, u"강남 (1)", false, u"", u""},
+        {cmaner, u"본사 > 강남 [1]", true, u"본사 > 강남", u"1"},
+        {icon, u"강남지사 (02-555-1234)", true, u"강남지사", u"025551234"},
+        {icon, u"접수창 강남지사 ( 1 )", true, u"강남지사", u"1"},
+        {icon, u"접접수창수창 (1)", true, u"접수창", u"1"},  // one pass, as the program's own texts need
+        {icon, u"(1)", true, u"", u"1"},
+    };
+    for (const Case& c : cases) {
+        const std::optional<BranchShown> got = SplitBranchDisplay(c.shown, c.shape);
+        ASSERT_EQ(got.has_value(), c.split) << Utf16ToUtf8(c.shown);
+        if (!got) continue;
+        EXPECT_EQ(got->name, c.name) << Utf16ToUtf8(c.shown);
+        EXPECT_EQ(got->number, c.number) << Utf16ToUtf8(c.shown);
+    }
+}
+
 TEST(PrefixViaName, PutsTheDetailsLastWordInFrontWhenTheNameLacksIt) {
     struct Case {
         std::u16string name, fullText;
