@@ -7,6 +7,7 @@
 #include "app/result_codes.h"
 #include "callport/text.h"
 #include "callport/wait.h"
+#include "callport/windows.h"
 #include "platform/messages.h"
 
 namespace qm {
@@ -59,12 +60,12 @@ std::intptr_t ClickPointLParam(Desktop& desktop, Hwnd control) {
 
 bool PostClick(Desktop& desktop, Hwnd control) {
     const std::optional<Point> screen = ScreenPointOf(desktop, control);
-    desktop.Post(control, WM_SETFOCUS, 0, 0);
+    PostUnlessNotResponding(desktop, control, WM_SETFOCUS, 0, 0);
     const std::intptr_t point = ClientLParam(desktop, control, screen);
-    desktop.Post(control, WM_LBUTTONDOWN, MK_LBUTTON, point);
-    desktop.Post(control, BM_SETSTATE, 1, 0);
-    desktop.Post(control, WM_LBUTTONUP, 0, point);
-    return desktop.Post(control, BM_SETSTATE, 0, 0);
+    PostUnlessNotResponding(desktop, control, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    PostUnlessNotResponding(desktop, control, BM_SETSTATE, 1, 0);
+    PostUnlessNotResponding(desktop, control, WM_LBUTTONUP, 0, point);
+    return PostUnlessNotResponding(desktop, control, BM_SETSTATE, 0, 0);
 }
 
 int ReadEditLines(Desktop& desktop, Hwnd edit, std::u16string& text) {
@@ -104,8 +105,10 @@ AmountRead ReadAmountInto(Desktop& desktop, Hwnd box, char16_t* field, std::size
 
 void PostCommandAndMouseClick(Desktop& desktop, Hwnd parent, Hwnd control) {
     const int id = desktop.GetDlgCtrlID(control);
-    desktop.Post(parent, WM_COMMAND, MakeWParam(id & 0xFFFF, BN_CLICKED), static_cast<std::intptr_t>(control));
+    PostUnlessNotResponding(desktop, parent, WM_COMMAND, MakeWParam(id & 0xFFFF, BN_CLICKED), static_cast<std::intptr_t>(control));
     desktop.Sleep(200);
+    // A real click would wait in the queue of a program that stopped answering.
+    if (desktop.NotResponding()) return;
     const std::optional<WindowInfo> info = desktop.GetWindowInfo(control);
     // Without the control's place there is nowhere sensible to click: a real
     // click lands wherever the cursor happens to be, so none is made.
@@ -159,15 +162,15 @@ void CCallPort::EnterText(Hwnd edit, std::u16string text, bool click, bool appen
         caretAt = at;
     } else {
         desktop.Send(edit, msg::EM_SETSEL, 0, -1);
-        desktop.Post(edit, msg::WM_KEYDOWN, msg::VK_DELETE, 0);
-        desktop.Post(edit, msg::WM_KEYUP, msg::VK_DELETE, 0);
+        PostUnlessNotResponding(desktop, edit, msg::WM_KEYDOWN, msg::VK_DELETE, 0);
+        PostUnlessNotResponding(desktop, edit, msg::WM_KEYUP, msg::VK_DELETE, 0);
     }
     Pause(profile->keyDelay);
     TypeTextAfterClick(edit, text, caretAt);
     Pause(profile->keyDelay);
-    desktop.Post(edit, msg::WM_KEYDOWN, msg::VK_TAB, 0);
+    PostUnlessNotResponding(desktop, edit, msg::WM_KEYDOWN, msg::VK_TAB, 0);
     Pause(profile->keyDelay);
-    desktop.Post(edit, msg::WM_KEYUP, msg::VK_TAB, 0);
+    PostUnlessNotResponding(desktop, edit, msg::WM_KEYUP, msg::VK_TAB, 0);
 }
 
 int CCallPort::BringMainWindowForward() {

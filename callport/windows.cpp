@@ -2,6 +2,7 @@
 
 #include <unordered_set>
 
+#include "app/result_codes.h"
 #include "callport/call_port.h"
 #include "callport/text.h"
 #include "platform/messages.h"
@@ -178,8 +179,28 @@ std::intptr_t SendCommand(Desktop& desktop, Hwnd target, Hwnd button) {
                         AsLParam(button));
 }
 
+bool PostUnlessNotResponding(Desktop& desktop, Hwnd window, std::uint32_t message, std::uintptr_t wParam,
+                             std::intptr_t lParam) {
+    if (desktop.NotResponding()) return false;
+    return desktop.Post(window, message, wParam, lParam);
+}
+
+bool WindowExists(Desktop& desktop, Hwnd window) {
+    return !IsNull(window) && !desktop.GetClassName(window, kNameChars).empty();
+}
+
+int FinishingWindowGone(std::u16string& message) {
+    message = u"The order's window was gone before its finishing button could be pressed.";
+    return result::kOrderWindowNotFound;
+}
+
+int ReadWindowGone(std::u16string& message) {
+    message = u"The order's window was gone before everything it showed had been read.";
+    return result::kOrderWindowNotFound;
+}
+
 bool PostCommand(Desktop& desktop, Hwnd target, Hwnd button) {
-    return desktop.Post(target, msg::WM_COMMAND, msg::MakeWParam(desktop.GetDlgCtrlID(button), 0),
+    return PostUnlessNotResponding(desktop, target, msg::WM_COMMAND, msg::MakeWParam(desktop.GetDlgCtrlID(button), 0),
                         AsLParam(button));
 }
 
@@ -189,8 +210,8 @@ std::intptr_t SendCommandToParent(Desktop& desktop, Hwnd button) {
 }
 
 void PressEnter(Desktop& desktop, Hwnd control) {
-    desktop.Post(control, msg::WM_KEYDOWN, msg::VK_RETURN, 0);
-    desktop.Post(control, msg::WM_KEYUP, msg::VK_RETURN, 0);
+    PostUnlessNotResponding(desktop, control, msg::WM_KEYDOWN, msg::VK_RETURN, 0);
+    PostUnlessNotResponding(desktop, control, msg::WM_KEYUP, msg::VK_RETURN, 0);
 }
 
 int AnswerMessageBoxes(Desktop& desktop, const MessageBoxRule& rule, Answer answer) {

@@ -81,8 +81,27 @@ int ReadLines(Desktop& desktop, Hwnd edit, std::u16string& text);
 inline std::intptr_t AsLParam(Hwnd window) {
     return static_cast<std::intptr_t>(static_cast<std::uintptr_t>(window));
 }
+// PostMessage, unless the program has been found not responding: a posted
+// message would wait in its queue and be carried out whenever it answers again,
+// long after the request has ended. False when refused or when the post failed
+// (the window is gone).
+bool PostUnlessNotResponding(Desktop& desktop, Hwnd window, std::uint32_t message, std::uintptr_t wParam,
+                             std::intptr_t lParam);
+// Whether the window is still there (it has a class name; a window of a program
+// that ended has none). Asks the program nothing.
+bool WindowExists(Desktop& desktop, Hwnd window);
+// The answer of an entry whose finishing button could not be pressed because
+// the order's window was gone (the program ended) before the press could be
+// handed to it: the message says so, the code is result::kOrderWindowNotFound.
+int FinishingWindowGone(std::u16string& message);
+// The answer of a read-back whose window was gone after its last box had been
+// read: an empty box and a box of a window that has gone read alike, so what
+// was copied may be cut short.
+int ReadWindowGone(std::u16string& message);
+
 // WM_COMMAND with the button's id (notification 0 = BN_CLICKED) and the button
-// as lParam, sent or posted to target.
+// as lParam, sent or posted to target (nothing is posted to a program found
+// not responding).
 std::intptr_t SendCommand(Desktop& desktop, Hwnd target, Hwnd button);
 bool PostCommand(Desktop& desktop, Hwnd target, Hwnd button);
 // The same command sent to the button's own parent.

@@ -164,9 +164,9 @@ int CCallPortCManerXE4::FindControls() {
     return ResolveControls<C>(desktop, c_.entryWindow, kControlMap, c_);
 }
 
-void CCallPortCManerXE4::PostButtonCommand(Hwnd button) {
-    if (IsNull(c_.entryWindow) || IsNull(button)) return;
-    PostCommand(desktop, c_.entryWindow, button);
+bool CCallPortCManerXE4::PostButtonCommand(Hwnd button) {
+    if (IsNull(c_.entryWindow) || IsNull(button)) return true;
+    return PostCommand(desktop, c_.entryWindow, button);
 }
 
 void CCallPortCManerXE4::CloseEntryWindows(Hwnd /*main*/) {

@@ -42,7 +42,8 @@ public:
     // anchor that is missing (11 without an entry window).
     int FindControls();
     // Posts the button's command to the entry window; nothing when either is null.
-    void PostButtonCommand(Hwnd button);
+    // False when the post failed (the entry window was gone).
+    bool PostButtonCommand(Hwnd button);
     // Closes the entry window with its "종료(F8)" button.
     void AbandonEntryWindow() { PostButtonCommand(c_.closeButton); }
     // Copies what the entry window shows into order (also the last step of an entry).
@@ -133,7 +134,9 @@ private:
     int EnterAmounts(const OrderRecord& order, std::u16string& message);
     int EnterPhone2AndConsignment(const OrderRecord& order);
     void EnterMemos(const OrderRecord& order);
-    void Finish(int finishAction);
+    // Presses the finishing button; false when the press could not be handed to
+    // CManerXE4 (its entry window was gone).
+    bool Finish(int finishAction);
 
     Controls c_{};
 };

@@ -75,8 +75,8 @@ void CCallPortCManerXE4::AmountEntry(Hwnd box, const std::u16string& text) {
 void CCallPortCManerXE4::MileageEntry(Hwnd box, const std::u16string& text) {
     desktop.Send(box, msg::WM_SETFOCUS, 0, 0);
     desktop.SendSetText(box, text);
-    desktop.Post(box, msg::WM_KEYDOWN, msg::VK_RETURN, 0);
-    desktop.Post(box, msg::WM_KEYUP, msg::VK_RETURN, 0);
+    PostUnlessNotResponding(desktop, box, msg::WM_KEYDOWN, msg::VK_RETURN, 0);
+    PostUnlessNotResponding(desktop, box, msg::WM_KEYUP, msg::VK_RETURN, 0);
     Pause(profile->shortSettle);
     DismissMileageNotice();
 }
@@ -204,7 +204,7 @@ int CCallPortCManerXE4::EnterPhone2AndConsignment(const OrderRecord& order) {
     if (order.consignment == 0) return kOk;
     if (order.payType == 0 && IsPositive(ReadField(order.mileageAmount))) {
         // After a mileage entry the notice may still be on its way.
-        desktop.Post(c_.consignLabel, msg::WM_SETFOCUS, 0, 0);
+        PostUnlessNotResponding(desktop, c_.consignLabel, msg::WM_SETFOCUS, 0, 0);
         Pause(profile->shortSettle);
         DismissMileageNotice();
     } else {
@@ -236,16 +236,16 @@ void CCallPortCManerXE4::EnterMemos(const OrderRecord& order) {
     if (!memo2.empty()) PlainSet(c_.memo2Edit, memo2);
 }
 
-void CCallPortCManerXE4::Finish(int finishAction) {
+bool CCallPortCManerXE4::Finish(int finishAction) {
     Hwnd button{};
     switch (finishAction) {
         case 1: button = c_.closeButton; break;
         case 2: button = c_.registerButton; break;
         case 3: button = c_.holdButton; break;
         case 4: button = c_.inquiryButton; break;
-        default: return;  // left open as it is
+        default: return true;  // left open as it is
     }
-    PostButtonCommand(IsNull(button) ? c_.closeButton : button);
+    return PostButtonCommand(IsNull(button) ? c_.closeButton : button) || Hung();
 }
 
 int CCallPortCManerXE4::EnterOrder(Module oleacc, const char16_t* readScript, const char16_t* /*pointScript*/,
@@ -270,7 +270,7 @@ int CCallPortCManerXE4::EnterOrder(Module oleacc, const char16_t* readScript, co
     std::memset(order, 0, sizeof(OrderRecord));
     ReadEntryWindow(oleacc, readScript, order, message);
     if (Hung()) return kHung;
-    Finish(finishAction);
+    if (!Finish(finishAction)) return FinishingWindowGone(message);
     return Hung() ? kHung : kOk;
 }
 

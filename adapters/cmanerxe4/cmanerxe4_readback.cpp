@@ -158,7 +158,9 @@ int CCallPortCManerXE4::ReadEntryWindow(Module oleacc, const char16_t* readScrip
     if (!raw.empty()) WriteField(o.driverMemo, Trim(raw));
     raw = Read(c_.memo2Edit);
     if (!raw.empty()) WriteField(o.memo2, Trim(raw));
-    return Hung() ? kHung : kOk;
+    if (Hung()) return kHung;
+    if (!WindowExists(desktop, c_.entryWindow)) return ReadWindowGone(message);
+    return kOk;
 }
 
 int CCallPortCManerXE4::WaitMapWindow(const char16_t* className, const char16_t* caption, Hwnd& window,

@@ -101,8 +101,8 @@ int CCallPortIcon2013::EnterCustomer(const OrderRecord& order, std::u16string& m
     const std::u16string phone(ReadField(order.customerPhone));
     desktop.SendSetText(c_.customerSearchEdit, phone);
     Pause(profile->shortSettle);
-    desktop.Post(c_.customerSearchEdit, msg::WM_KEYDOWN, msg::VK_RETURN, 0);
-    desktop.Post(c_.customerSearchEdit, msg::WM_KEYUP, msg::VK_RETURN, 0);
+    PostUnlessNotResponding(desktop, c_.customerSearchEdit, msg::WM_KEYDOWN, msg::VK_RETURN, 0);
+    PostUnlessNotResponding(desktop, c_.customerSearchEdit, msg::WM_KEYUP, msg::VK_RETURN, 0);
     Pause(profile->shortSettle);
 
     const std::u16string shown = Read(c_.phoneEdit);
@@ -282,13 +282,17 @@ int CCallPortIcon2013::EnterOrder(Module oleacc, const char16_t* readScript, con
     ReadOrderWindow(oleacc, readScript, order, message);
     if (Hung()) return kHung;
 
+    Hwnd finish{};
     switch (finishAction) {
-        case 1: PostToDialog(c_.closeButton); break;
-        case 2: PostToDialog(c_.registerButton); break;
-        case 3: PostToDialog(c_.holdButton); break;
-        case 4: PostToDialog(c_.inquiryButton); break;
+        case 1: finish = c_.closeButton; break;
+        case 2: finish = c_.registerButton; break;
+        case 3: finish = c_.holdButton; break;
+        case 4: finish = c_.inquiryButton; break;
         default: break;  // left open as it is
     }
+    // The press could not be handed over when the order window was gone.
+    if (!IsNull(c_.orderDialog) && !IsNull(finish) && !PostCommand(desktop, c_.orderDialog, finish) && !Hung())
+        return FinishingWindowGone(message);
     return Hung() ? kHung : kOk;
 }
 

@@ -142,7 +142,9 @@ int CCallPortIcon2013::ReadOrderWindow(Module oleacc, const char16_t* readScript
     if (!raw.empty()) WriteField(o.driverMemo, Trim(raw));
     raw = Read(c_.memo2Edit);
     if (!raw.empty()) WriteField(o.memo2, Trim(raw));
-    return Hung() ? kHung : kOk;
+    if (Hung()) return kHung;
+    if (!WindowExists(desktop, c_.orderDialog)) return ReadWindowGone(message);
+    return kOk;
 }
 
 int CCallPortIcon2013::ReadMapPositions(Module oleacc, const char16_t* readScript, OrderRecord& o, int vias) {

@@ -462,6 +462,7 @@ int CLogiOrder::ReadOrderWindow(Module oleacc, OrderRecord* order, std::u16strin
     if (Hung()) return kHung;
     if (ReadLines(desktop_, c_.memo2Edit, raw) > 0) WriteField(o.memo2, Trim(raw));
     if (Hung()) return kHung;
+    if (!WindowExists(desktop_, c_.entryWindow)) return ReadWindowGone(message);
     return kOk;
 }
 

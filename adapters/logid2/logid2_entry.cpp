@@ -37,7 +37,9 @@ int CCallPortLogiD2::Finish(int finishAction) {
 
     Hwnd button = finishAction == 2 ? c_.registerButton : finishAction == 3 ? c_.holdButton : c_.inquiryButton;
     if (IsNull(button)) button = c_.cancelButton;
-    if (!IsNull(c_.entryWindow) && !IsNull(button)) PostCommand(desktop, c_.entryWindow, button);
+    // The press could not be handed over when the entry window was gone.
+    if (!IsNull(c_.entryWindow) && !IsNull(button) && !PostCommand(desktop, c_.entryWindow, button) && !Hung())
+        return result::kOrderWindowNotFound;
     Pause(profile->saveWait);
     if (Hung()) return kHung;
 
@@ -87,7 +89,8 @@ int CCallPortLogiD2::EnterOrder(Module oleacc, const char16_t* /*readScript*/, c
     steps.ReadOrderWindow(oleacc, order, message);
     if (Hung()) return kHung;
 
-    return Finish(finishAction);
+    code = Finish(finishAction);
+    return code == result::kOrderWindowNotFound ? FinishingWindowGone(message) : code;
 }
 
 }  // namespace qm

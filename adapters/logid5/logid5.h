@@ -65,7 +65,9 @@ public:
 private:
     class Order;  // LogiD5's way through the steps it shares with LogiD2
     bool Hung() const { return desktop.NotResponding(); }
-    void Finish(int finishAction);
+    // Presses the finishing button; false when the press could not be handed to
+    // LogiD5 (its entry window was gone).
+    bool Finish(int finishAction);
 
     Controls c_{};
 };

@@ -69,14 +69,15 @@ Hwnd CCallPortLogiD5::FinishButton(const Controls& c, int finishAction) {
     return IsNull(button) ? c.cancelButton : button;
 }
 
-void CCallPortLogiD5::Finish(int finishAction) {
+bool CCallPortLogiD5::Finish(int finishAction) {
     if (finishAction == 1) {
         AbandonEntryWindow(true);
-        return;
+        return true;
     }
     // Clicked, and nothing awaited after it; other actions leave the window open.
     const Hwnd button = FinishButton(c_, finishAction);
-    if (!IsNull(c_.entryWindow) && !IsNull(button)) PostClick(desktop, button);
+    if (IsNull(c_.entryWindow) || IsNull(button)) return true;
+    return PostClick(desktop, button) || Hung();
 }
 
 int CCallPortLogiD5::EnterOrder(Module oleacc, const char16_t* /*readScript*/, const char16_t* pointScript,
@@ -100,7 +101,7 @@ int CCallPortLogiD5::EnterOrder(Module oleacc, const char16_t* /*readScript*/, c
     std::memset(order, 0, sizeof(OrderRecord));
     steps.ReadOrderWindow(oleacc, order, message);
     if (Hung()) return kHung;
-    Finish(finishAction);
+    if (!Finish(finishAction)) return FinishingWindowGone(message);
     return Hung() ? kHung : kOk;
 }
 
