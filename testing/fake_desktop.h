@@ -264,6 +264,13 @@ public:
     // Throws std::invalid_argument for a parent or owner that is not a window.
     Hwnd Create(const WindowSpec& desc);
     void Destroy(Hwnd window);
+    // The program of `process` is gone, as when it crashed or was killed: every
+    // window of the process disappears at once without hearing WM_DESTROY (a
+    // dead program runs no code), with its hooks, pages, timers and queued
+    // messages. Timers without an owner window are taken for the program's too
+    // (the fake cannot tell whose they are, and the robot sets none). Returns
+    // how many windows went.
+    std::size_t EndProcess(int process);
     bool IsWindow(Hwnd window) const;
     // Shows or hides without activation (SW_SHOWNA / SW_HIDE), sending WM_SHOWWINDOW.
     void Show(Hwnd window, bool visible = true);

@@ -2,6 +2,7 @@
 // places among their siblings, geometry, activation and showing, and the
 // port's lookups and walks.
 #include <algorithm>
+#include <set>
 #include <stdexcept>
 
 #include "testing/case_fold.h"
@@ -175,6 +176,35 @@ void FakeDesktop::DestroyTree(Hwnd window) {
         if (x && x->page) x->page->attached_ = false;
         windows_.erase(Value(h));
     }
+}
+
+std::size_t FakeDesktop::EndProcess(int process) {
+    if (depth_ > 0) throw std::logic_error("FakeDesktop::EndProcess called from inside a hook or timer");
+    std::vector<Hwnd> gone;
+    for (Hwnd top : topLevel_) {
+        const Window* w = Find(top);
+        if (w && w->process == process) Collect(top, gone);
+    }
+    const std::set<Hwnd> goneSet(gone.begin(), gone.end());
+    const auto isGone = [&goneSet](Hwnd h) { return goneSet.count(h) != 0; };
+    topLevel_.erase(std::remove_if(topLevel_.begin(), topLevel_.end(), isGone), topLevel_.end());
+    for (auto it = timers_.begin(); it != timers_.end();) {
+        it = IsNull(it->second.owner) || isGone(it->second.owner) ? timers_.erase(it) : std::next(it);
+    }
+    hooks_.erase(std::remove_if(hooks_.begin(), hooks_.end(), [&](const HookEntry& e) { return isGone(e.window); }),
+                 hooks_.end());
+    posted_.erase(std::remove_if(posted_.begin(), posted_.end(),
+                                 [&](const QueuedMessage& q) { return isGone(q.window); }),
+                  posted_.end());
+    focus_.erase(process);
+    if (isGone(capture_)) capture_ = kNoWindow;
+    if (isGone(active_)) active_ = kNoWindow;
+    for (Hwnd h : gone) {
+        Window* x = Find(h);
+        if (x && x->page) x->page->attached_ = false;
+        windows_.erase(Value(h));
+    }
+    return gone.size();
 }
 
 void FakeDesktop::Show(Hwnd window, bool visible) {

@@ -68,6 +68,25 @@ inline StoredOrder HeldOrder() {
     return s;
 }
 
+// Every field the entry types: mixed payment with mileage and postpaid for a
+// branch without a mixed-payment mileage setting (the notice comes), two via
+// points, second telephone, consignment and both memos.
+inline OrderRecord FullOrder() {
+    OrderRecord o = SimpleOrder();
+    o.payType = 0;
+    WriteField(o.branchNumber, u"0311234567");
+    WriteField(o.mileageAmount, u"3000");
+    WriteField(o.postpaidAmount, u"5000");
+    WriteField(o.cashAmount, u"4000");  // never entered
+    WriteField(o.customerPhone2, u"0212345678");
+    o.consignment = 1;
+    WriteField(o.driverMemo, u"  조심히 운전 ");
+    WriteField(o.memo2, u"현관 앞");
+    AddVia(o, 0, u"용산역");
+    AddVia(o, 1, u"삼각지 역");
+    return o;
+}
+
 // One fake desktop with the substitute on it, and the adapter that drives it.
 class World {
 public:

@@ -12,26 +12,6 @@ using IconEntry = Icon2013World;
 
 std::size_t Units(const char16_t* s) { return std::char_traits<char16_t>::length(s); }
 
-// Every field the entry types: a card payment with a cash part, two via
-// points, a second telephone, consignment and both memos; the origin text
-// carries the via and consignment marks.
-OrderRecord FullOrder() {
-    OrderRecord o = SimpleOrder();
-    o.payType = 2;
-    WriteField(o.fare, u"20000");
-    WriteField(o.cardAmount, u"15000");
-    WriteField(o.customerPhone2, u"0298765432");
-    o.consignment = 1;
-    WriteField(o.driverMemo, u"  조심히 ");
-    WriteField(o.memo2, u"현관 앞");
-    WriteField(o.origin.name, u"[서울역] 경유) 탁)");
-    WriteField(o.via[0].name, u"용산역");
-    WriteField(o.via[0].fullText, u"용산역");
-    WriteField(o.via[1].name, u"삼각지역");
-    WriteField(o.via[1].fullText, u"삼각지역");
-    return o;
-}
-
 // TypeAndConfirm of n units.
 std::int64_t Typed(const DelayProfile& p, std::size_t n) {
     return 3 * p.shortSettle + static_cast<std::int64_t>(n) * p.keyDelay;

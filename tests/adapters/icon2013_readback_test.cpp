@@ -12,25 +12,6 @@ namespace {
 using IconReadBack = Icon2013World;
 using sim::icon2013::GeoPoint;
 
-// An order as Icon2013 keeps it, shown again in a "수정(E)" window.
-StoredOrder Stored() {
-    StoredOrder s;
-    s.status = u"held";
-    s.branchDisplay = u"접수창 서초지사 (02-555-5678)";
-    s.customerPhone = u"010-1234-5678";
-    s.customerPhone2 = u"02-9876-5432";
-    s.payType = u"카드결제";
-    s.fare = u"20,000";
-    s.cardAmount = u"15,000";
-    s.driverMemo = u" 단골 ";
-    s.memo2 = u"현관 앞";
-    s.origin = {u" [역삼역] 서울 강남구 경유) ", GeoPoint{37.5006, 127.0364}};
-    s.destination = {u"강남역", GeoPoint{37.4979, 127.0276}};
-    s.via[0] = {u"스타벅스", GeoPoint{37.5012, 127.0396}};
-    s.extra["via1Detail"] = u"서울 강남구 역삼동 【스타벅스 역삼점】";
-    return s;
-}
-
 class Show : public World {
 public:
     // Starts the substitute with the order shown in a "수정(E)" window and reads it.

@@ -50,6 +50,45 @@ inline OrderRecord SimpleOrder() {
     return o;
 }
 
+// Every field the entry types: a card payment with a cash part, two via
+// points, a second telephone, consignment and both memos; the origin text
+// carries the via and consignment marks.
+inline OrderRecord FullOrder() {
+    OrderRecord o = SimpleOrder();
+    o.payType = 2;
+    WriteField(o.fare, u"20000");
+    WriteField(o.cardAmount, u"15000");
+    WriteField(o.customerPhone2, u"0298765432");
+    o.consignment = 1;
+    WriteField(o.driverMemo, u"  조심히 ");
+    WriteField(o.memo2, u"현관 앞");
+    WriteField(o.origin.name, u"[서울역] 경유) 탁)");
+    WriteField(o.via[0].name, u"용산역");
+    WriteField(o.via[0].fullText, u"용산역");
+    WriteField(o.via[1].name, u"삼각지역");
+    WriteField(o.via[1].fullText, u"삼각지역");
+    return o;
+}
+
+// An order as Icon2013 keeps it, shown again in a "수정(E)" window.
+inline StoredOrder Stored() {
+    StoredOrder s;
+    s.status = u"held";
+    s.branchDisplay = u"접수창 서초지사 (02-555-5678)";
+    s.customerPhone = u"010-1234-5678";
+    s.customerPhone2 = u"02-9876-5432";
+    s.payType = u"카드결제";
+    s.fare = u"20,000";
+    s.cardAmount = u"15,000";
+    s.driverMemo = u" 단골 ";
+    s.memo2 = u"현관 앞";
+    s.origin = {u" [역삼역] 서울 강남구 경유) ", sim::icon2013::GeoPoint{37.5006, 127.0364}};
+    s.destination = {u"강남역", sim::icon2013::GeoPoint{37.4979, 127.0276}};
+    s.via[0] = {u"스타벅스", sim::icon2013::GeoPoint{37.5012, 127.0396}};
+    s.extra["via1Detail"] = u"서울 강남구 역삼동 【스타벅스 역삼점】";
+    return s;
+}
+
 // One fake desktop with the substitute on it, and the adapter that drives it.
 class World {
 public:

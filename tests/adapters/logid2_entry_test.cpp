@@ -10,26 +10,6 @@ namespace {
 using testing::Posted;
 using testing::Sent;
 
-// Every field the entry types: mixed payment with postpaid, mileage and cash,
-// one via point (the third comes after an empty second and is never typed),
-// second telephone, consignment and both memos.
-OrderRecord FullOrder() {
-    OrderRecord o = SimpleOrder();
-    o.payType = 0;
-    WriteField(o.postpaidAmount, u"5000");
-    WriteField(o.mileageAmount, u"3000");
-    WriteField(o.cashAmount, u"2000");
-    WriteField(o.customerPhone2, u"0212345678");
-    o.consignment = 1;
-    WriteField(o.driverMemo, u"  조심히 운전 ");
-    WriteField(o.memo2, u"메모");
-    WriteField(o.via[0].name, u"시청");
-    WriteField(o.via[0].fullText, u"시청");
-    WriteField(o.via[2].name, u"종로");
-    WriteField(o.via[2].fullText, u"종로");
-    return o;
-}
-
 std::size_t Units(const char16_t* s) { return std::char_traits<char16_t>::length(s); }
 
 class FullEntry : public LogiD2World, public ::testing::WithParamInterface<int> {};

@@ -31,6 +31,47 @@ using logitest::kPointScript;
 using logitest::SimpleOrder;
 using logitest::Typed;
 
+// Every field the entry types: mixed payment with postpaid, mileage and cash,
+// one via point (the third comes after an empty second and is never typed),
+// second telephone, consignment and both memos.
+inline OrderRecord FullOrder() {
+    OrderRecord o = SimpleOrder();
+    o.payType = 0;
+    WriteField(o.postpaidAmount, u"5000");
+    WriteField(o.mileageAmount, u"3000");
+    WriteField(o.cashAmount, u"2000");
+    WriteField(o.customerPhone2, u"0212345678");
+    o.consignment = 1;
+    WriteField(o.driverMemo, u"  조심히 운전 ");
+    WriteField(o.memo2, u"메모");
+    WriteField(o.via[0].name, u"시청");
+    WriteField(o.via[0].fullText, u"시청");
+    WriteField(o.via[2].name, u"종로");
+    WriteField(o.via[2].fullText, u"종로");
+    return o;
+}
+
+// An order LogiD2 holds, shown again for the read-back.
+inline StoredOrder HeldOrder() {
+    StoredOrder o;
+    o.status = u"held";
+    o.branchNumber = u"02-123-4567";
+    o.branchDisplay = u"로지본사 > 강남지사 (02-123-4567)";
+    o.customerPhone = u"010-1234-5678";
+    o.customerPhone2 = u" 02-1234-5678";
+    o.payType = u"현금";
+    o.fare = u"12,000";
+    o.cashAmount = u"12,000";
+    o.consignment = true;
+    o.driverMemo = u" 조심히 ";
+    o.memo2 = u"메모2";
+    o.origin = {u"서울역 [서울역 1번출구]", sim::logid2::GeoPoint{37.5547, 126.9706}};
+    o.destination = {u"  강남역  ", sim::logid2::GeoPoint{37.4979, 127.0276}};
+    o.via[0] = {u"시청", sim::logid2::GeoPoint{37.5663, 126.9779}};
+    o.via[2] = {u"종로", sim::logid2::GeoPoint{37.5704, 126.9921}};  // after an empty second via box
+    return o;
+}
+
 // One fake desktop with the substitute on it, and the adapter that drives it.
 class World : public logitest::SimWorld<sim::logid2::LogiD2Sim, CCallPortLogiD2, Options, EntryControls> {
 public:

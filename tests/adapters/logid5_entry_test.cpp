@@ -9,23 +9,6 @@ namespace {
 
 using LogiD5Entry = LogiD5World;
 
-// Every field the entry types: mixed payment with postpaid, mileage and cash,
-// one via point, second telephone, consignment and both memos.
-OrderRecord FullOrder() {
-    OrderRecord o = SimpleOrder();
-    o.payType = 0;
-    WriteField(o.postpaidAmount, u"5000");
-    WriteField(o.mileageAmount, u"3000");
-    WriteField(o.cashAmount, u"2000");
-    WriteField(o.customerPhone2, u"0212345678");
-    o.consignment = 1;
-    WriteField(o.driverMemo, u"  조심히 운전 ");
-    WriteField(o.memo2, u"메모");
-    WriteField(o.via[0].name, u"시청");
-    WriteField(o.via[0].fullText, u"시청");
-    return o;
-}
-
 TEST_F(LogiD5Entry, PausesAddUpStepByStepAndLogiD5HoldsTheOrder) {
     const DelayProfile& p = kNormalProfile;
     Start();  // the customer lookup takes 300 ms

@@ -10,29 +10,6 @@ namespace {
 
 using sim::logid5::GeoPoint;
 
-StoredOrder HeldOrder() {
-    StoredOrder o;
-    o.status = u"held";
-    o.branchNumber = u"02-123-4567";
-    o.branchDisplay = u"로지본사 > 강남지사 (02-123-4567)";
-    o.customerPhone = u"010-1234-5678";
-    o.customerPhone2 = u"02-1234-5678";
-    o.payType = u"현금";
-    o.fare = u"12,000";
-    o.cashAmount = u"12,000";
-    o.mileageAmount = u"0";
-    o.cardAmount = u"0";
-    o.consignment = true;
-    o.driverMemo = u" 조심히 ";
-    o.memo2 = u"메모2";
-    o.origin = {u"서울역 [서울역 1번출구]", GeoPoint{37.5547, 126.9706}};
-    o.destination = {u"강남역", GeoPoint{37.4979, 127.0276}};
-    o.via[0] = {u"시청", GeoPoint{37.5663, 126.9779}};
-    o.via[1] = {u"종로", GeoPoint{37.5704, 126.9921}};
-    o.via[2] = {u"동대문", GeoPoint{37.5714, 127.0095}};
-    return o;
-}
-
 class LogiD5ReadBack : public LogiD5World {
 protected:
     Hwnd Show(const StoredOrder& o, Options options = {}) {

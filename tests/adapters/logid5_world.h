@@ -22,6 +22,47 @@ using testing::FakeDesktop;
 
 inline OrderRecord SimpleOrder() { return logitest::SimpleOrder(adapter::kLogiD5); }
 
+// Every field the entry types: mixed payment with postpaid, mileage and cash,
+// one via point, second telephone, consignment and both memos.
+inline OrderRecord FullOrder() {
+    OrderRecord o = SimpleOrder();
+    o.payType = 0;
+    WriteField(o.postpaidAmount, u"5000");
+    WriteField(o.mileageAmount, u"3000");
+    WriteField(o.cashAmount, u"2000");
+    WriteField(o.customerPhone2, u"0212345678");
+    o.consignment = 1;
+    WriteField(o.driverMemo, u"  조심히 운전 ");
+    WriteField(o.memo2, u"메모");
+    WriteField(o.via[0].name, u"시청");
+    WriteField(o.via[0].fullText, u"시청");
+    return o;
+}
+
+// An order LogiD5 holds, shown again for the read-back.
+inline StoredOrder HeldOrder() {
+    StoredOrder o;
+    o.status = u"held";
+    o.branchNumber = u"02-123-4567";
+    o.branchDisplay = u"로지본사 > 강남지사 (02-123-4567)";
+    o.customerPhone = u"010-1234-5678";
+    o.customerPhone2 = u"02-1234-5678";
+    o.payType = u"현금";
+    o.fare = u"12,000";
+    o.cashAmount = u"12,000";
+    o.mileageAmount = u"0";
+    o.cardAmount = u"0";
+    o.consignment = true;
+    o.driverMemo = u" 조심히 ";
+    o.memo2 = u"메모2";
+    o.origin = {u"서울역 [서울역 1번출구]", sim::logid5::GeoPoint{37.5547, 126.9706}};
+    o.destination = {u"강남역", sim::logid5::GeoPoint{37.4979, 127.0276}};
+    o.via[0] = {u"시청", sim::logid5::GeoPoint{37.5663, 126.9779}};
+    o.via[1] = {u"종로", sim::logid5::GeoPoint{37.5704, 126.9921}};
+    o.via[2] = {u"동대문", sim::logid5::GeoPoint{37.5714, 127.0095}};
+    return o;
+}
+
 using Base = logitest::SimWorld<sim::logid5::LogiD5Sim, CCallPortLogiD5, Options, EntryControls>;
 
 // Every code a LogiD5 request ends with must mean something to the caller:

@@ -1,0 +1,351 @@
+// Fault injection: a whole request (a full entry, or a full read-back) served
+// by ServeRequest against a substitute on the fake desktop, with the dispatch
+// program made to vanish or to stop answering right after the robot's N-th
+// port call, for every N from the first call to the last. The table has one
+// row per adapter and operation; a new adapter joins with one row per
+// operation and its scene.
+//
+// What every run must show:
+//   - it returns, within the row's bound of virtual time (see Bound below);
+//   - its code is in the catalogue for the adapter, and is not the exception
+//     code (an exception means something broke, not that the program failed);
+//   - 0 only where every step had already succeeded: the fault came after the
+//     last call of the fault-free run that reached out to the program (a send,
+//     a post or a page call: each tells the robot whether the program took
+//     it), and the record and message the caller gets are exactly the
+//     fault-free run's. What the program does with the robot's last posted
+//     press (the finishing button, which the robot does not wait for) once
+//     the robot has gone is beyond what the robot can see;
+//   - nothing handed to the program after it was found not responding: the
+//     first send to a hung window waits the port's bound and finds out
+//     (before that the robot cannot know); from then on the robot posts
+//     nothing (a posted message or real click would wait in the program's
+//     queue and be carried out whenever it answers again) and makes no call
+//     into its page objects (cross-process COM, which nothing bounds). Sends
+//     are not counted: the port refuses every send at once from then on, so
+//     none reaches the program;
+//   - no window of the robot's own left: the only windows left on the desktop
+//     are the dispatch program's. The Desktop port has no operation that
+//     makes a window, so on the fake the robot cannot own one; the check
+//     stays so that a port that gains one is held to it. What the robot does
+//     to the program's own windows (a map dialog hidden or minimised) it
+//     cannot undo once the program is gone or deaf, as it may send nothing
+//     more; the fault-free runs of the adapter scenarios check that it undoes
+//     it otherwise.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/delay_profile.h"
+#include "app/dispatch.h"
+#include "app/request_block.h"
+#include "app/result_codes.h"
+#include "app/utf.h"
+#include "testing/fault_desktop.h"
+#include "tests/adapters/cmanerxe4_world.h"
+#include "tests/adapters/icon2013_world.h"
+#include "tests/adapters/logid2_world.h"
+#include "tests/adapters/logid5_world.h"
+
+namespace qm::faulttest {
+namespace {
+
+using testing::CallKind;
+using testing::FakeDesktop;
+using testing::Fault;
+using testing::FaultDesktop;
+using testing::PortCall;
+
+// The runs use the fast profile (speed 3): the faults do not depend on it, and
+// each run is cheaper.
+constexpr std::int32_t kSpeed = 3;
+constexpr const DelayProfile& kProfile = kFastProfile;
+
+// ---------------------------------------------------------------------------
+// Scenes: one substitute showing what the operation needs, and the request.
+
+class Scene {
+public:
+    virtual ~Scene() = default;
+    virtual FakeDesktop& Desktop() = 0;
+    // The fake desktop's process number of the dispatch program.
+    virtual int Process() const = 0;
+    // What the program holds (its stored orders as JSON) once it answers again
+    // and has taken what was posted to it.
+    virtual std::string Held() = 0;
+    RequestBlock& Request() { return *request_; }
+
+protected:
+    std::unique_ptr<RequestBlock> request_ = std::make_unique<RequestBlock>();
+};
+
+// The adapter scenarios' worlds serve as they are.
+template <class World>
+class SceneOf final : public Scene {
+public:
+    FakeDesktop& Desktop() override { return world.d_; }
+    int Process() const override { return world.host_.Process(); }
+    std::string Held() override {
+        world.d_.SetProcessHung(Process(), false);
+        world.d_.DeliverPosted();
+        return world.sim_->OrdersJson();
+    }
+    World world;
+};
+
+void Ask(RequestBlock& r, int mode, const OrderRecord& order, const char16_t* readScript,
+         const char16_t* pointScript) {
+    std::memset(&r, 0, sizeof r);
+    r.mode = mode;
+    r.requireBranch = 1;
+    r.finishAction = 2;  // register
+    r.speed = kSpeed;
+    WriteField(r.readScript, readScript);
+    WriteField(r.pointScript, pointScript);
+    r.order = order;
+}
+
+constexpr int kEnter = 0;
+constexpr int kRead = 1;
+
+std::unique_ptr<Scene> LogiD2Entry() {
+    auto s = std::make_unique<SceneOf<logid2test::World>>();
+    sim::logid2::Options options;
+    options.customerDelayMs = 300;  // the customer lookup, as in the full-entry scenario
+    s->world.Start(options);
+    Ask(s->Request(), kEnter, logid2test::FullOrder(), u"", logitest::kPointScript);
+    return s;
+}
+
+std::unique_ptr<Scene> LogiD2Read() {
+    auto s = std::make_unique<SceneOf<logid2test::World>>();
+    s->world.Start();
+    s->world.sim_->OpenOrderForModify(s->world.sim_->AddOrder(logid2test::HeldOrder()));
+    OrderRecord blank{};
+    blank.adapterKind = adapter::kLogiD2;
+    Ask(s->Request(), kRead, blank, u"", u"");
+    return s;
+}
+
+std::unique_ptr<Scene> LogiD5Entry() {
+    auto s = std::make_unique<SceneOf<logid5test::World>>();
+    s->world.Start();
+    Ask(s->Request(), kEnter, logid5test::FullOrder(), u"", logitest::kPointScript);
+    return s;
+}
+
+std::unique_ptr<Scene> LogiD5Read() {
+    auto s = std::make_unique<SceneOf<logid5test::World>>();
+    s->world.Start();
+    s->world.sim_->OpenOrderForModify(s->world.sim_->AddOrder(logid5test::HeldOrder()));
+    OrderRecord blank{};
+    blank.adapterKind = adapter::kLogiD5;
+    Ask(s->Request(), kRead, blank, u"", u"");
+    return s;
+}
+
+std::unique_ptr<Scene> CManerXE4Entry() {
+    auto s = std::make_unique<SceneOf<cmanerxe4test::World>>();
+    s->world.Start();
+    Ask(s->Request(), kEnter, cmanerxe4test::FullOrder(), cmanerxe4test::kReadScript, u"");
+    return s;
+}
+
+std::unique_ptr<Scene> CManerXE4Read() {
+    auto s = std::make_unique<SceneOf<cmanerxe4test::World>>();
+    s->world.Start();
+    s->world.ShowHeld();
+    OrderRecord blank{};
+    blank.adapterKind = adapter::kCManerXE4;
+    Ask(s->Request(), kRead, blank, cmanerxe4test::kReadScript, u"");
+    return s;
+}
+
+std::unique_ptr<Scene> Icon2013Entry() {
+    auto s = std::make_unique<SceneOf<icon2013test::World>>();
+    s->world.Start();
+    Ask(s->Request(), kEnter, icon2013test::FullOrder(), icon2013test::kReadScript, icon2013test::kPointScript);
+    return s;
+}
+
+std::unique_ptr<Scene> Icon2013Read() {
+    auto s = std::make_unique<SceneOf<icon2013test::World>>();
+    s->world.Start();
+    s->world.sim_->ShowStoredOrder(s->world.sim_->AddOrder(icon2013test::Stored()));
+    OrderRecord blank{};
+    blank.adapterKind = adapter::kIcon2013;
+    Ask(s->Request(), kRead, blank, icon2013test::kReadScript, u"");
+    return s;
+}
+
+// ---------------------------------------------------------------------------
+// The table
+
+struct Row {
+    const char* name;
+    int adapterKind;
+    int operation;  // kEnter or kRead
+    std::unique_ptr<Scene> (*make)();
+};
+
+const Row kRows[] = {
+    {"LogiD2Entry", adapter::kLogiD2, kEnter, LogiD2Entry},
+    {"LogiD2ReadBack", adapter::kLogiD2, kRead, LogiD2Read},
+    {"LogiD5Entry", adapter::kLogiD5, kEnter, LogiD5Entry},
+    {"LogiD5ReadBack", adapter::kLogiD5, kRead, LogiD5Read},
+    {"CManerXE4Entry", adapter::kCManerXE4, kEnter, CManerXE4Entry},
+    {"CManerXE4ReadBack", adapter::kCManerXE4, kRead, CManerXE4Read},
+    {"Icon2013Entry", adapter::kIcon2013, kEnter, Icon2013Entry},
+    {"Icon2013ReadBack", adapter::kIcon2013, kRead, Icon2013Read},
+};
+
+// The bound of a faulted run's virtual time: the fault-free run's time (the
+// robot has spent at most that much when the fault strikes) plus the longest
+// it may then take to find out and stop. A hung program is found out by the
+// next send, which waits the port's send bound once; a vanished one at the
+// latest when a wait for one of its windows runs out, which lasts at most the
+// profile's longest wait (windowWait or mapWait). Both are allowed together.
+std::uint64_t Bound(std::uint64_t faultFree) {
+    const std::uint64_t longestWait = static_cast<std::uint64_t>(std::max(kProfile.windowWait, kProfile.mapWait));
+    return faultFree + FakeDesktop::kSendTimeoutMs + longestWait;
+}
+
+// ---------------------------------------------------------------------------
+// One run
+
+struct Outcome {
+    int code = 0;
+    std::u16string message;
+    std::unique_ptr<OrderRecord> order = std::make_unique<OrderRecord>();
+    std::uint64_t elapsed = 0;  // virtual ms from the request to the answer
+    std::size_t calls = 0;
+    std::size_t lastReaching = 0;
+    std::vector<PortCall> afterNotResponding;
+    std::vector<Hwnd> foreignWindows;  // windows left that are not the program's
+    std::string held;
+};
+
+std::string Narrow(const std::u16string& s) { return Utf16ToUtf8(s); }
+
+const char* FaultName(Fault f) { return f == Fault::Vanish ? "vanish" : f == Fault::Hang ? "hang" : "none"; }
+
+Outcome Serve(const Row& row, Fault fault, std::size_t after) {
+    std::unique_ptr<Scene> scene = row.make();
+    FakeDesktop& fake = scene->Desktop();
+    RequestBlock& block = scene->Request();
+    Outcome out;
+    const std::uint64_t start = fake.Now();
+    {
+        FaultDesktop port(fake, scene->Process(), fault, after);
+        ServeRequest(block, port, FakeDesktop::kOleacc);
+        out.calls = port.Calls();
+        out.lastReaching = port.LastReaching();
+        out.afterNotResponding = port.ReachedAfterNotResponding();
+        // FAULT_TRACE=<row>:<vanish|hang>:<N> prints that run's port calls.
+        if (const char* trace = std::getenv("FAULT_TRACE");
+            trace != nullptr && std::string(trace) == std::string(row.name) + ':' + FaultName(fault) + ':' +
+                                                          std::to_string(after)) {
+            for (const PortCall& c : port.Log()) {
+                std::cout << c.index << ' ' << c.name << ' ' << static_cast<std::uintptr_t>(c.window);
+                if (fake.IsWindow(c.window))
+                    std::cout << ' ' << Narrow(fake.Class(c.window)) << " \"" << Narrow(fake.Caption(c.window)) << '"';
+                std::cout << " t=" << c.time << (c.afterNotResponding ? " not-responding" : "") << '\n';
+            }
+        }
+    }
+    out.elapsed = fake.Now() - start;
+    out.code = block.result;
+    out.message = std::u16string(ReadField(block.message));
+    *out.order = block.order;
+    for (Hwnd h : fake.TopLevelWindows())
+        if (fake.ProcessOf(h) != scene->Process()) out.foreignWindows.push_back(h);
+    // An entry's answer 0 is judged by what the program holds: taken only
+    // when needed, as it lets a hung program answer again.
+    if (fault == Fault::None || (block.mode == kEnter && out.code == result::kSuccess)) out.held = scene->Held();
+    return out;
+}
+
+
+class FaultInjection : public ::testing::TestWithParam<Row> {};
+
+TEST_P(FaultInjection, EveryCallInTurnThenVanishOrHang) {
+    const Row& row = GetParam();
+
+    // The fault-free run: a full entry or read-back that succeeds, and the
+    // number of port calls it takes.
+    const Outcome clean = Serve(row, Fault::None, 0);
+    ASSERT_EQ(0, clean.code) << Narrow(clean.message);
+    ASSERT_GT(clean.calls, 0u);
+    ASSERT_GT(clean.lastReaching, 0u);
+    ASSERT_NE(std::string("[]"), clean.held) << "the program holds an order";
+    const std::uint64_t bound = Bound(clean.elapsed);
+
+    // Broken rules, by rule: how many runs broke each, and the first few.
+    std::map<std::string, std::vector<std::string>> faults;
+    auto fail = [&](const char* rule, Fault f, std::size_t n, const std::string& what) {
+        std::ostringstream s;
+        s << FaultName(f) << " after call " << n << ": " << what;
+        faults[rule].push_back(s.str());
+    };
+    std::uint64_t longest = 0;
+    for (Fault f : {Fault::Vanish, Fault::Hang}) {
+        std::map<int, int> codes;
+        std::uint64_t longestOfFault = 0;
+        for (std::size_t n = 1; n <= clean.calls; ++n) {
+            const Outcome run = Serve(row, f, n);
+            ++codes[run.code];
+            longestOfFault = std::max(longestOfFault, run.elapsed);
+            const std::string message = " (message \"" + Narrow(run.message) + "\")";
+            if (run.elapsed > bound)
+                fail("bound", f, n, "took " + std::to_string(run.elapsed) + " ms, bound " + std::to_string(bound));
+            if (FindResultCode(row.adapterKind, run.code) == nullptr)
+                fail("catalogue", f, n, "code " + std::to_string(run.code) + " is not in the catalogue" + message);
+            if (run.code == result::kException) fail("exception", f, n, "an exception ended the work" + message);
+            // An entry's read-back does not decide its answer: an entry whose
+            // program, once it answers again, holds exactly the order of the
+            // fault-free run has succeeded, whatever its read-back found.
+            const bool entered = row.operation == kEnter && run.held == clean.held;
+            if (run.code == result::kSuccess && !entered) {
+                if (n < clean.lastReaching)
+                    fail("success only when done", f, n, "0 although the fault came before call " + std::to_string(clean.lastReaching) +
+                                   ", the last call that reached the program" + message);
+                else if (std::memcmp(run.order.get(), clean.order.get(), sizeof(OrderRecord)) != 0 ||
+                         run.message != clean.message)
+                    fail("success only when done", f, n, "0 with another record or message than the fault-free run's" + message);
+            }
+            for (const PortCall& c : run.afterNotResponding)
+                fail("nothing after not responding", f, n, std::string(c.name) + " (call " + std::to_string(c.index) +
+                               ") after the program was found not responding");
+            if (!run.foreignWindows.empty()) fail("no window of its own", f, n, "a window that is not the program's was left");
+        }
+        longest = std::max(longest, longestOfFault);
+        std::ostringstream s;
+        s << row.name << ' ' << FaultName(f) << ": " << clean.calls << " runs, codes";
+        for (const auto& [code, count] : codes) s << ' ' << code << " x" << count;
+        s << "; longest " << longestOfFault << " ms";
+        std::cout << s.str() << '\n';
+    }
+    std::cout << row.name << ": fault-free " << clean.elapsed << " ms in " << clean.calls << " calls, bound " << bound
+              << " ms, longest faulted run " << longest << " ms\n";
+
+    for (const auto& [rule, runs] : faults) {
+        std::ostringstream first;
+        for (std::size_t i = 0; i < runs.size() && i < 8; ++i) first << "  " << runs[i] << '\n';
+        ADD_FAILURE() << row.name << ": " << runs.size() << " faulted runs broke the rule \"" << rule
+                      << "\", the first:\n" << first.str();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EachAdapterAndOperation, FaultInjection, ::testing::ValuesIn(kRows),
+                         [](const ::testing::TestParamInfo<Row>& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace qm::faulttest
