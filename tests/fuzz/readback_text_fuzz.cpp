@@ -1,0 +1,184 @@
+// The text rules of every adapter's read-back, fed any UTF-16 text of up to
+// 1024 units (what a box gives back): the branch display of each program, the
+// telephone and amount texts, the bracketed place name, the via name and the
+// via and consignment marks. Each result is checked against a reading made
+// here with the C library, or against what the rule promises of its result.
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <cwchar>
+#include <optional>
+#include <string>
+
+#include "app/request_block.h"
+#include "callport/text.h"
+#include "tests/fuzz/fuzz_support.h"
+
+namespace qm::fuzz {
+namespace {
+
+// One row per dispatch program: how it shows the branch and how its via
+// names are completed (none for the Logi programs, which take the box as it is).
+struct AdapterTextRules {
+    const char* program;
+    BranchDisplayShape branch;
+    std::optional<ViaDetail> viaName;
+};
+const AdapterTextRules kAdapters[] = {
+    {"LogiD2/LogiD5", {u'(', u')', u'>'}, std::nullopt},
+    {"CManerXE4", {u'[', u']'}, ViaDetail::Whole},
+    {"Icon2013", {u'(', u')', 0, u"접수창"}, ViaDetail::BeforeLenticular},
+};
+
+bool HighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+
+std::u16string ReferenceTrim(std::u16string_view s) {
+    std::size_t first = 0, last = s.size();
+    while (first < last && std::iswspace(s[first])) ++first;
+    while (last > first && std::iswspace(s[last - 1])) --last;
+    return std::u16string(s.substr(first, last - first));
+}
+
+bool IsTrimmed(std::u16string_view s) { return ReferenceTrim(s) == s; }
+
+void CheckBranch(const AdapterTextRules& rules, std::u16string_view shown) {
+    const std::optional<BranchShown> branch = SplitBranchDisplay(shown, rules.branch);
+    const std::u16string cleaned = Remove(ReferenceTrim(shown), u'-');
+    const std::size_t open = cleaned.rfind(rules.branch.open);
+    const std::size_t close = cleaned.rfind(rules.branch.close);
+    FUZZ_CHECK(branch.has_value() == (open != std::u16string::npos && close != std::u16string::npos && close > open));
+    if (!branch) return;
+    FUZZ_CHECK(branch->number == ReferenceTrim(cleaned.substr(open + 1, close - open - 1)));
+    FUZZ_CHECK(IsTrimmed(branch->name));
+    FUZZ_CHECK(branch->name.find(u'-') == std::u16string::npos);
+    if (rules.branch.nameAfterLast != 0) FUZZ_CHECK(branch->name.find(rules.branch.nameAfterLast) == std::u16string::npos);
+    if (rules.branch.nameWithout.empty() && rules.branch.nameAfterLast == 0)
+        FUZZ_CHECK(branch->name == ReferenceTrim(cleaned.substr(0, open)));
+    // Into the block as the read-backs write it: cut, terminated.
+    OrderRecord order{};
+    WriteField(order.branchName, branch->name);
+    WriteField(order.branchNumber, branch->number);
+    FUZZ_CHECK(order.branchName[23] == u'\0' && order.branchNumber[23] == u'\0');
+    FUZZ_CHECK(branch->number.starts_with(ReadField(order.branchNumber)));
+}
+
+void CheckPhone(std::u16string_view shown) {
+    const std::u16string formatted = FormatPhoneNumber(shown);
+    const std::u16string digits = Remove(Remove(shown, u'-'), u'_');
+    if (digits.size() < 7) {
+        FUZZ_CHECK(formatted == shown);
+    } else {
+        FUZZ_CHECK(formatted.find(u'_') == std::u16string::npos);
+        FUZZ_CHECK(Remove(formatted, u'-') == Remove(digits, u'-'));
+        const std::size_t hyphens = formatted.size() - Remove(formatted, u'-').size();
+        FUZZ_CHECK(hyphens == (digits[0] == u'0' ? 2u : 1u));
+        // prefix "-" middle "-" last for a number with a leading 0, head "-" last
+        // otherwise; last is at most four units.
+        std::size_t prefix = 0;
+        if (digits[0] == u'0') {
+            prefix = digits.starts_with(u"02")                                     ? 2
+                     : digits.starts_with(u"0504") || digits.starts_with(u"0505") ? 4
+                                                                                   : 3;
+            FUZZ_CHECK(formatted.substr(0, prefix + 1) == digits.substr(0, prefix) + u"-");
+        }
+        const std::size_t last = std::min<std::size_t>(4, digits.size() - prefix);
+        FUZZ_CHECK(formatted.ends_with(u"-" + digits.substr(digits.size() - last)));
+    }
+    // The read-back's telephone: trimmed, hyphens gone, cut to the field.
+    OrderRecord order{};
+    WriteField(order.customerPhone, Remove(Trim(shown), u'-'));
+    const std::u16string_view stored = ReadField(order.customerPhone);
+    FUZZ_CHECK(stored.size() <= 23 && stored.find(u'-') == std::u16string_view::npos);
+    FUZZ_CHECK(Remove(ReferenceTrim(shown), u'-').starts_with(stored));
+}
+
+void CheckAmount(std::u16string_view shown) {
+    OrderRecord order{};
+    WriteField(order.fare, Remove(Trim(shown), u','));
+    const std::u16string_view fare = ReadField(order.fare);
+    FUZZ_CHECK(fare.size() <= 11 && fare.find(u',') == std::u16string_view::npos);
+    FUZZ_CHECK(LeadingInteger(fare) == ReferenceInteger(fare));
+    FUZZ_CHECK(LeadingInteger(shown) == ReferenceInteger(shown));
+    FUZZ_CHECK(IsPositive(fare) == (ReferenceInteger(fare) > 0));
+    FUZZ_CHECK(SameDouble(LeadingDouble(shown), ReferenceDouble(shown)));
+}
+
+void CheckBracketedName(std::u16string_view shown) {
+    // The box's text reaches the rule as a C string: up to its first NUL.
+    const std::u16string text(shown.substr(0, shown.find(u'\0')));
+    PlaceRecord place{};
+    place.x = 1.5;
+    WriteField(place.fullText, u"kept");
+    CopyBracketedText(text.c_str(), &place);
+    std::wstring wide = Wide(text);
+    std::wstring between = wide;
+    if (const wchar_t* open = std::wcschr(wide.c_str(), L'[')) {
+        if (const wchar_t* close = std::wcschr(open, L']')) between.assign(open + 1, close);
+    }
+    std::u16string want = ReferenceTrim(std::u16string(between.begin(), between.end()));
+    if (want.size() > 511) want.resize(HighSurrogate(want[510]) ? 510 : 511);
+    FUZZ_CHECK(ReadField(place.name) == want);
+    FUZZ_CHECK(place.x == 1.5 && ReadField(place.fullText) == u"kept");
+}
+
+void CheckViaName(ViaDetail detail, std::u16string_view shown) {
+    // The text split in two: the via's name box and its detail box.
+    const std::size_t split = shown.empty() ? 0 : shown[0] % (shown.size() + 1);
+    PlaceRecord place{};
+    WriteField(place.name, shown.substr(0, split));
+    WriteField(place.fullText, shown.substr(split));
+    const std::u16string before(ReadField(place.name));
+    const std::u16string fullText(ReadField(place.fullText));
+    PrefixViaName(place, detail);
+    const std::u16string_view after = ReadField(place.name);
+    FUZZ_CHECK(place.name[511] == u'\0');
+    if (before == fullText) {
+        FUZZ_CHECK(after == before);
+        return;
+    }
+    if (after == before) return;
+    // Completed: the detail's last word and a blank in front of the old name.
+    const std::size_t blank = after.find(u' ');
+    FUZZ_CHECK(blank != std::u16string_view::npos && blank > 0);
+    const std::u16string_view word = after.substr(0, blank);
+    FUZZ_CHECK(before.find(word) == std::u16string::npos);
+    const std::u16string whole = std::u16string(word) + u" " + before;
+    FUZZ_CHECK(whole.starts_with(after) && (after.size() == whole.size() || after.size() == 511));
+    const std::u16string detailText = ReferenceTrim(fullText);
+    FUZZ_CHECK(detailText.find(std::u16string(u" ") + std::u16string(word)) != std::u16string::npos);
+}
+
+void CheckMarkers(std::u16string_view text) {
+    const std::wstring wide = Wide(text);
+    auto any = [&](std::initializer_list<const wchar_t*> marks) {
+        for (const wchar_t* m : marks)
+            if (wide.find(m) != std::wstring::npos) return true;
+        return false;
+    };
+    FUZZ_CHECK(HasViaMarker(text) == any({L"경유)", L"경)", L"경유]", L"경유/", L"경유}"}));
+    FUZZ_CHECK(HasConsignmentMarker(text) == any({L"탁송", L"탁)", L"탁]", L"탁/", L"탁}"}));
+}
+
+}  // namespace
+}  // namespace qm::fuzz
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    qm::fuzz::UseUtf8Locale();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace qm;
+    using namespace qm::fuzz;
+    const std::u16string text = Units(data, size, 1024);
+    FUZZ_CHECK(Trim(text) == ReferenceTrim(text));
+    for (const AdapterTextRules& rules : kAdapters) {
+        CheckBranch(rules, text);
+        if (rules.viaName) CheckViaName(*rules.viaName, text);
+    }
+    CheckPhone(text);
+    CheckAmount(text);
+    CheckBracketedName(text);
+    CheckMarkers(text);
+    return 0;
+}
