@@ -292,19 +292,30 @@ TEST(Probe, AHungProgramIsReportedAndTheProbeEnds) {
     }
 }
 
-TEST(Probe, OpenMapWindowsAreListedWithTheirBrowser) {
+// Both entry windows are listed; the filled one's control map is shown even
+// though the fresh one comes first; the map dialog is listed with its browser.
+TEST(Probe, EntryAndMapWindowsAreListedAndTheFilledOneIsInspected) {
     Desk desk;
     desk.Start(1);
     auto& sim = static_cast<sim::logid2::LogiD2Sim&>(*desk[1].sim);
-    const Hwnd entry = sim.OpenEntryWindow();
-    desk.d.HostSend(entry, msg::WM_COMMAND, 3826, 0);
+    const Hwnd fresh = sim.OpenEntryWindow();
+    const Hwnd filled = desk.ShowFilled(1);
+    desk.d.PlaceAfter(filled, fresh);
+    desk.d.HostSend(fresh, msg::WM_COMMAND, 3826, 0);
     const Report report = desk.Probe({u"--adapter", u"1"});
     const AdapterReport& a = report.adapters.at(0);
+    ASSERT_EQ(2u, a.entries.size());
+    EXPECT_EQ(fresh, a.entries[0].window.handle);
+    EXPECT_EQ(EntryState::Fresh, a.entries[0].state);
+    EXPECT_FALSE(a.entries[0].inspected);
+    EXPECT_EQ(filled, a.entries[1].window.handle);
+    EXPECT_EQ(EntryState::Filled, a.entries[1].state);
+    EXPECT_TRUE(a.entries[1].inspected);
+    EXPECT_EQ(sim.EntryInfo(filled)->controls.cancel, a.controlMap.at(0).window->handle);
     ASSERT_EQ(1u, a.mapWindows.size());
     EXPECT_EQ(u"지도보기", a.mapWindows[0].window.text);
     ASSERT_TRUE(a.mapWindows[0].browser);
     EXPECT_EQ(u"Internet Explorer_Server", a.mapWindows[0].browser->className);
-    EXPECT_EQ(EntryState::Fresh, a.entries.at(0).state);
 }
 
 TEST(Probe, JsonNamesTheMissingAnchorAndItsCode) {

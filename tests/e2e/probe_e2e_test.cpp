@@ -1,0 +1,116 @@
+// quillmere-probe.exe under Wine against each substitute program running as its
+// own process: the table names an anchor left out with --omit and its code, the
+// JSON of a complete screen has every anchor found, and a hung program is
+// reported while the probe still ends.
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/sim_fixture.h"
+
+namespace qm::e2e {
+namespace {
+
+using nlohmann::json;
+
+struct Program {
+    const wchar_t* exe;
+    const wchar_t* mainClass;
+    const wchar_t* kind;
+    const wchar_t* omit;   // an anchor of the entry window left out
+    const char* expected;  // what the table says of it
+};
+
+const Program kPrograms[] = {
+    {L"logid2-sim.exe", L"SmartD2-", L"1", L"현금", "label 현금 is missing; a request would end with 19 CashLabelNotFound"},
+    {L"logid5-sim.exe", L"D5-", L"2", L"업소비",
+     "dialog with 업소비 is missing; a request would end with 23 BusinessFeeLabelNotFound"},
+    {L"cmanerxe4-sim.exe", L"Tfrm_Main", L"3", L"수수료",
+     "label 수수료 is missing; a request would end with 27 FeeLabelNotFound"},
+    {L"icon2013-sim.exe", L"I_Driver by IconSoft.CO.,LTD", L"4", L"축소",
+     "button 축소 is missing; a request would end with 54 ShrinkButtonNotFound"},
+};
+
+// Test names show the substitute's file name.
+void PrintTo(const Program& p, std::ostream* os) {
+    for (const wchar_t* c = p.exe; *c != 0; ++c) *os << static_cast<char>(*c);
+}
+
+RunResult Probe(const std::wstring& args) {
+    return RunProgram(L"quillmere-probe.exe", L"quillmere-probe.exe " + args, 120000);
+}
+
+class ProbeEndToEnd : public ::testing::TestWithParam<Program> {
+protected:
+    ProbeEndToEnd() : sim_(GetParam().exe, GetParam().mainClass) {}
+    void TearDown() override { sim_.Stop(); }
+    SubstituteSession sim_;
+};
+
+TEST_P(ProbeEndToEnd, TableNamesTheAnchorLeftOutAndItsCode) {
+    const Program& p = GetParam();
+    ASSERT_TRUE(sim_.Start({L"--omit", p.omit}));
+    const RunResult r = Probe(L"--adapter all --open-new");
+    ASSERT_TRUE(r.ended);
+    EXPECT_EQ(1u, r.exitCode) << r.output;
+    EXPECT_NE(std::string::npos, r.output.find(p.expected)) << r.output;
+    EXPECT_NE(std::string::npos, r.output.find("reception button pressed once: a fresh entry window opened"))
+        << r.output;
+}
+
+TEST_P(ProbeEndToEnd, JsonOfACompleteScreenHasEveryAnchorFound) {
+    const Program& p = GetParam();
+    ASSERT_TRUE(sim_.Start());
+    const RunResult r = Probe(std::wstring(L"--json --open-new --adapter ") + p.kind);
+    ASSERT_TRUE(r.ended);
+    EXPECT_EQ(0u, r.exitCode) << r.output;
+    const json doc = json::parse(r.output, nullptr, false);
+    ASSERT_FALSE(doc.is_discarded()) << r.output;
+    ASSERT_EQ(1u, doc["adapters"].size());
+    const json& a = doc["adapters"][0];
+    EXPECT_EQ("running", a["program"]);
+    EXPECT_EQ(nullptr, a["firstMissing"]);
+    EXPECT_EQ(0, a["flagged"]);
+    ASSERT_TRUE(a["controlMap"].is_array());
+    for (const json& row : a["controlMap"]) {
+        EXPECT_EQ("found", row["status"]) << row["name"];
+        for (const json& control : row["controls"]) {
+            ASSERT_TRUE(control["window"].is_object()) << control["name"];
+            EXPECT_TRUE(control["window"]["rect"].is_object()) << control["name"];
+        }
+    }
+    int opened = 0;
+    for (const json& entry : a["entryWindows"]) opened += entry["opened"].get<bool>() ? 1 : 0;
+    EXPECT_EQ(1, opened);
+}
+
+INSTANTIATE_TEST_SUITE_P(EachSubstitute, ProbeEndToEnd, ::testing::ValuesIn(kPrograms),
+                         [](const ::testing::TestParamInfo<Program>& info) {
+                             return std::string("adapter") + static_cast<char>('0' + info.index + 1);
+                         });
+
+// The substitute stops answering (the kit's 0x7002): the probe waits for it
+// once, says so and ends.
+TEST(ProbeHung, AHungProgramIsReportedAndTheProbeEnds) {
+    SubstituteSession sim(L"logid2-sim.exe", L"SmartD2-");
+    ASSERT_TRUE(sim.Start({L"--hang-ms", L"60000"}));
+    ::PostMessageW(sim.Main(), WM_COMMAND, 0x7002, 0);
+    const RunResult r = Probe(L"--adapter 1");
+    ASSERT_TRUE(r.ended);
+    EXPECT_EQ(1u, r.exitCode) << r.output;
+    EXPECT_NE(std::string::npos, r.output.find("LogiD2 (adapter 1): not answering")) << r.output;
+    sim.Stop();
+}
+
+TEST(ProbeUsage, BadUsageIsExitCode2) {
+    const RunResult r = Probe(L"--adapter 7");
+    ASSERT_TRUE(r.ended);
+    EXPECT_EQ(2u, r.exitCode);
+    EXPECT_NE(std::string::npos, r.output.find("usage: quillmere-probe.exe")) << r.output;
+}
+
+}  // namespace
+}  // namespace qm::e2e
