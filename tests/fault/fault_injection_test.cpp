@@ -34,6 +34,7 @@
 //     it otherwise.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -42,6 +43,8 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/delay_profile.h"
@@ -196,6 +199,8 @@ struct Row {
     std::unique_ptr<Scene> (*make)();
 };
 
+void PrintTo(const Row& row, std::ostream* os) { *os << row.name; }
+
 const Row kRows[] = {
     {"LogiD2Entry", adapter::kLogiD2, kEnter, LogiD2Entry},
     {"LogiD2ReadBack", adapter::kLogiD2, kRead, LogiD2Read},
@@ -274,6 +279,56 @@ Outcome Serve(const Row& row, Fault fault, std::size_t after) {
 }
 
 
+// What one faulted run showed: its code and time, and each rule it broke.
+struct Verdict {
+    int code = 0;
+    std::uint64_t elapsed = 0;
+    std::vector<std::pair<const char*, std::string>> broken;  // rule, what happened
+};
+
+Verdict Judge(const Row& row, const Outcome& clean, std::uint64_t bound, Fault f, std::size_t n) {
+    const Outcome run = Serve(row, f, n);
+    Verdict v;
+    v.code = run.code;
+    v.elapsed = run.elapsed;
+    auto fail = [&](const char* rule, const std::string& what) { v.broken.emplace_back(rule, what); };
+    const std::string message = " (message \"" + Narrow(run.message) + "\")";
+    if (run.elapsed > bound) fail("bound", "took " + std::to_string(run.elapsed) + " ms, bound " + std::to_string(bound));
+    if (FindResultCode(row.adapterKind, run.code) == nullptr)
+        fail("catalogue", "code " + std::to_string(run.code) + " is not in the catalogue" + message);
+    if (run.code == result::kException) fail("exception", "an exception ended the work" + message);
+    // An entry's read-back does not decide its answer: an entry whose program,
+    // once it answers again, holds exactly the order of the fault-free run has
+    // succeeded, whatever its read-back found.
+    const bool entered = row.operation == kEnter && run.held == clean.held;
+    if (run.code == result::kSuccess && !entered) {
+        if (n < clean.lastReaching)
+            fail("success only when done", "0 although the fault came before call " +
+                                               std::to_string(clean.lastReaching) +
+                                               ", the last call that reached the program" + message);
+        else if (std::memcmp(run.order.get(), clean.order.get(), sizeof(OrderRecord)) != 0 ||
+                 run.message != clean.message)
+            fail("success only when done", "0 with another record or message than the fault-free run's" + message);
+    }
+    for (const PortCall& c : run.afterNotResponding)
+        fail("nothing after not responding", std::string(c.name) + " (call " + std::to_string(c.index) +
+                                                 ") after the program was found not responding");
+    if (!run.foreignWindows.empty()) fail("no window of its own", "a window that is not the program's was left");
+    return v;
+}
+
+// Runs judge(n) for n = 1..count on a few threads: every run has a desktop and
+// a substitute of its own, and nothing in them is shared.
+void ForEachCall(std::size_t count, const std::function<void(std::size_t)>& judge) {
+    const std::size_t workers = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4);
+    std::vector<std::thread> threads;
+    for (std::size_t w = 0; w < workers; ++w)
+        threads.emplace_back([&, w] {
+            for (std::size_t n = 1 + w; n <= count; n += workers) judge(n);
+        });
+    for (std::thread& t : threads) t.join();
+}
+
 class FaultInjection : public ::testing::TestWithParam<Row> {};
 
 TEST_P(FaultInjection, EveryCallInTurnThenVanishOrHang) {
@@ -288,43 +343,20 @@ TEST_P(FaultInjection, EveryCallInTurnThenVanishOrHang) {
     ASSERT_NE(std::string("[]"), clean.held) << "the program holds an order";
     const std::uint64_t bound = Bound(clean.elapsed);
 
-    // Broken rules, by rule: how many runs broke each, and the first few.
+    // Broken rules, by rule: the runs that broke each.
     std::map<std::string, std::vector<std::string>> faults;
-    auto fail = [&](const char* rule, Fault f, std::size_t n, const std::string& what) {
-        std::ostringstream s;
-        s << FaultName(f) << " after call " << n << ": " << what;
-        faults[rule].push_back(s.str());
-    };
     std::uint64_t longest = 0;
     for (Fault f : {Fault::Vanish, Fault::Hang}) {
+        std::vector<Verdict> verdicts(clean.calls);
+        ForEachCall(clean.calls, [&](std::size_t n) { verdicts[n - 1] = Judge(row, clean, bound, f, n); });
         std::map<int, int> codes;
         std::uint64_t longestOfFault = 0;
         for (std::size_t n = 1; n <= clean.calls; ++n) {
-            const Outcome run = Serve(row, f, n);
-            ++codes[run.code];
-            longestOfFault = std::max(longestOfFault, run.elapsed);
-            const std::string message = " (message \"" + Narrow(run.message) + "\")";
-            if (run.elapsed > bound)
-                fail("bound", f, n, "took " + std::to_string(run.elapsed) + " ms, bound " + std::to_string(bound));
-            if (FindResultCode(row.adapterKind, run.code) == nullptr)
-                fail("catalogue", f, n, "code " + std::to_string(run.code) + " is not in the catalogue" + message);
-            if (run.code == result::kException) fail("exception", f, n, "an exception ended the work" + message);
-            // An entry's read-back does not decide its answer: an entry whose
-            // program, once it answers again, holds exactly the order of the
-            // fault-free run has succeeded, whatever its read-back found.
-            const bool entered = row.operation == kEnter && run.held == clean.held;
-            if (run.code == result::kSuccess && !entered) {
-                if (n < clean.lastReaching)
-                    fail("success only when done", f, n, "0 although the fault came before call " + std::to_string(clean.lastReaching) +
-                                   ", the last call that reached the program" + message);
-                else if (std::memcmp(run.order.get(), clean.order.get(), sizeof(OrderRecord)) != 0 ||
-                         run.message != clean.message)
-                    fail("success only when done", f, n, "0 with another record or message than the fault-free run's" + message);
-            }
-            for (const PortCall& c : run.afterNotResponding)
-                fail("nothing after not responding", f, n, std::string(c.name) + " (call " + std::to_string(c.index) +
-                               ") after the program was found not responding");
-            if (!run.foreignWindows.empty()) fail("no window of its own", f, n, "a window that is not the program's was left");
+            const Verdict& v = verdicts[n - 1];
+            ++codes[v.code];
+            longestOfFault = std::max(longestOfFault, v.elapsed);
+            for (const auto& [rule, what] : v.broken)
+                faults[rule].push_back(std::string(FaultName(f)) + " after call " + std::to_string(n) + ": " + what);
         }
         longest = std::max(longest, longestOfFault);
         std::ostringstream s;
