@@ -9,13 +9,17 @@
 //   - it returns, within the row's bound of virtual time (see Bound below);
 //   - its code is in the catalogue for the adapter, and is not the exception
 //     code (an exception means something broke, not that the program failed);
-//   - 0 only where every step had already succeeded: the fault came after the
-//     last call of the fault-free run that reached out to the program (a send,
-//     a post or a page call: each tells the robot whether the program took
-//     it), and the record and message the caller gets are exactly the
-//     fault-free run's. What the program does with the robot's last posted
-//     press (the finishing button, which the robot does not wait for) once
-//     the robot has gone is beyond what the robot can see;
+//   - 0 only where every step had already succeeded: either the fault came
+//     after the last call of the fault-free run that reached out to the
+//     program (a send, a post or a page call: each tells the robot whether
+//     the program took it) and the record and message the caller gets are
+//     exactly the fault-free run's; or, for an entry, the program holds
+//     exactly the order the fault-free run left once it answers again and has
+//     taken what the robot posted (an entry's read-back does not decide its
+//     answer, so a read-back cut short by a program that hung after taking
+//     the whole order leaves a successful entry). What the program does with
+//     the robot's last posted press (the finishing button, which the robot
+//     does not wait for) once the robot has gone is beyond what it can see;
 //   - nothing handed to the program after it was found not responding: the
 //     first send to a hung window waits the port's bound and finds out
 //     (before that the robot cannot know); from then on the robot posts
