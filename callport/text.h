@@ -87,6 +87,11 @@ struct BranchShown {
 // The display trimmed and without hyphens, split by shape; both parts trimmed.
 // Nothing when the display holds no `open` with a `close` after it.
 std::optional<BranchShown> SplitBranchDisplay(std::u16string_view shown, const BranchDisplayShape& shape);
+// The programs' displays: "본사 > 강남지사 (02-123-4567)" (LogiD2, LogiD5),
+// "강남지사 [02-555-1234]" (CManerXE4), "접수창 강남지사 (02-555-1234)" (Icon2013).
+inline constexpr BranchDisplayShape kLogiBranchDisplay{u'(', u')', u'>'};
+inline constexpr BranchDisplayShape kCManerXE4BranchDisplay{u'[', u']'};
+inline constexpr BranchDisplayShape kIcon2013BranchDisplay{u'(', u')', 0, u"접수창"};
 
 // The marks a dispatch program puts into an origin's text: the order goes
 // through via points ("경유)", "경)", "경유]", "경유/", "경유}"), or the driver

@@ -42,16 +42,12 @@ int CCallPortCManerXE4::ReadEntryWindow(Module oleacc, const char16_t* readScrip
     std::u16string raw = Read(c_.branchDisplay);
     if (Hung()) return kHung;
     if (raw.empty()) return code::kBranchNotShown;
-    {
-        const std::u16string text = Remove(Trim(raw), u'-');
-        const int open = ReverseFind(text, u'[');
-        const int close = ReverseFind(text, u']');
-        if (!(open >= 0 && close > open)) {
-            message = raw;
-            return code::kBranchNotShown;
-        }
-        WriteField(o.branchName, Trim(Left(text, open)));
-        WriteField(o.branchNumber, Trim(Mid(text, open + 1, close - open - 1)));
+    if (const std::optional<BranchShown> branch = SplitBranchDisplay(raw, kCManerXE4BranchDisplay)) {
+        WriteField(o.branchName, branch->name);
+        WriteField(o.branchNumber, branch->number);
+    } else {
+        message = raw;
+        return code::kBranchNotShown;
     }
 
     raw = Read(c_.phoneEdit);

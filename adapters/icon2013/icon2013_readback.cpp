@@ -43,18 +43,12 @@ int CCallPortIcon2013::ReadOrderWindow(Module oleacc, const char16_t* readScript
     std::u16string raw = Read(c_.branchCombo);
     if (Hung()) return kHung;
     if (raw.empty()) return code::kBranchNotSelected;
-    {
-        const std::u16string text = Remove(Trim(raw), u'-');
-        const int open = ReverseFind(text, u'(');
-        const int close = ReverseFind(text, u')');
-        if (!(open >= 0 && close > open)) {
-            message = raw;
-            return code::kBranchTextMalformed;
-        }
-        WriteField(o.branchNumber, Trim(Mid(text, open + 1, close - open - 1)));
-        std::u16string name = Trim(Left(text, open));
-        Replace(name, u"접수창", u"");
-        WriteField(o.branchName, Trim(name));
+    if (const std::optional<BranchShown> branch = SplitBranchDisplay(raw, kIcon2013BranchDisplay)) {
+        WriteField(o.branchNumber, branch->number);
+        WriteField(o.branchName, branch->name);
+    } else {
+        message = raw;
+        return code::kBranchTextMalformed;
     }
 
     raw = Read(c_.phoneEdit);

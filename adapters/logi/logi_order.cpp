@@ -346,19 +346,12 @@ int CLogiOrder::ReadOrderWindow(Module oleacc, OrderRecord* order, std::u16strin
     int read = ReadLines(desktop_, c_.branchDisplay, raw);
     if (Hung()) return kHung;
     if (read <= 0) return code::kBranchNotShown;
-    {
-        const std::u16string text = Remove(Trim(raw), u'-');
-        const int open = ReverseFind(text, u'(');
-        const int close = ReverseFind(text, u')');
-        if (!(open >= 0 && close > open)) {
-            message = raw;
-            return code::kBranchDisplayMalformed;
-        }
-        WriteField(o.branchNumber, Trim(Mid(text, open + 1, close - open - 1)));
-        std::u16string head = Trim(Left(text, open));
-        const int arrow = ReverseFind(head, u'>');
-        if (arrow >= 0) head = Mid(head, arrow + 1);
-        WriteField(o.branchName, Trim(head));
+    if (const std::optional<BranchShown> branch = SplitBranchDisplay(raw, kLogiBranchDisplay)) {
+        WriteField(o.branchNumber, branch->number);
+        WriteField(o.branchName, branch->name);
+    } else {
+        message = raw;
+        return code::kBranchDisplayMalformed;
     }
 
     read = ReadLines(desktop_, c_.phoneDisplay, raw);

@@ -91,9 +91,9 @@ TEST(CopyBracketedText, NullTextGivesAnEmptyNameAndLongNamesAreCutWhole) {
 }
 
 TEST(SplitBranchDisplay, SplitsEachProgramsShape) {
-    const BranchDisplayShape logi{u'(', u')', u'>'};
-    const BranchDisplayShape cmaner{u'[', u']'};
-    const BranchDisplayShape icon{u'(', u')', 0, u"접수창"};
+    const BranchDisplayShape& logi = kLogiBranchDisplay;
+    const BranchDisplayShape& cmaner = kCManerXE4BranchDisplay;
+    const BranchDisplayShape& icon = kIcon2013BranchDisplay;
     struct Case {
         const BranchDisplayShape& shape;
         std::u16string_view shown;

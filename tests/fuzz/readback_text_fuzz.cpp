@@ -25,9 +25,9 @@ struct AdapterTextRules {
     std::optional<ViaDetail> viaName;
 };
 const AdapterTextRules kAdapters[] = {
-    {"LogiD2/LogiD5", {u'(', u')', u'>'}, std::nullopt},
-    {"CManerXE4", {u'[', u']'}, ViaDetail::Whole},
-    {"Icon2013", {u'(', u')', 0, u"접수창"}, ViaDetail::BeforeLenticular},
+    {"LogiD2/LogiD5", kLogiBranchDisplay, std::nullopt},
+    {"CManerXE4", kCManerXE4BranchDisplay, ViaDetail::Whole},
+    {"Icon2013", kIcon2013BranchDisplay, ViaDetail::BeforeLenticular},
 };
 
 bool HighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
