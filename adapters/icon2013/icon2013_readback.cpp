@@ -169,6 +169,9 @@ int CCallPortIcon2013::ReadMapPositions(Module oleacc, const char16_t* readScrip
 
 int CCallPortIcon2013::ReadMapPosition(Module oleacc, const char16_t* readScript, Hwnd dialog, Hwnd browser,
                                        PlaceRecord& place) {
+    // Hiding the dialog may just have found Icon2013 not answering: its page
+    // is then asked nothing (a call into it would not come back).
+    if (Hung()) return kHung;
     std::shared_ptr<PageDocument> document;
     if (int c = GetMapDocument(oleacc, dialog, browser, document); c != kOk) return c;
     if (!document) return result::kNoDocument;
@@ -177,6 +180,7 @@ int CCallPortIcon2013::ReadMapPosition(Module oleacc, const char16_t* readScript
 
 int CCallPortIcon2013::SetMapPosition(Module oleacc, const char16_t* pointScript, Hook hook, const PlaceRecord& place,
                                       const MapDialogHandles& map, Hwnd setButton, Hwnd placeBox) {
+    if (Hung()) return kHung;
     {
         std::shared_ptr<PageDocument> document;
         if (int c = GetMapDocument(oleacc, map.dialog, map.browser, document); c != kOk) return c;
