@@ -1,0 +1,144 @@
+// Requests cut short under Wine: a dispatch program that dies while the robot
+// types into it, and a robot that dies while its caller waits. Neither may
+// leave the caller without an answer or leave a process behind.
+#include <windows.h>
+
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <fstream>
+#include <ostream>
+#include <future>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/result_codes.h"
+#include "tests/e2e/e2e_session.h"
+#include "tests/e2e/e2e_support.h"
+
+namespace qm::e2e {
+namespace {
+
+using nlohmann::json;
+
+// The processes now running from an executable of this file name.
+std::vector<DWORD> ProcessesNamed(const wchar_t* exe) {
+    std::vector<DWORD> found;
+    win32::UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return found;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry))
+        if (::lstrcmpiW(entry.szExeFile, exe) == 0) found.push_back(entry.th32ProcessID);
+    return found;
+}
+
+// Waits up to timeoutMs for a process of exe to run; its id, or 0.
+DWORD WaitForProcess(const wchar_t* exe, DWORD timeoutMs) {
+    for (DWORD waited = 0; waited <= timeoutMs; waited += 50) {
+        const std::vector<DWORD> found = ProcessesNamed(exe);
+        if (!found.empty()) return found.front();
+        ::Sleep(50);
+    }
+    return 0;
+}
+
+bool Terminate(DWORD pid) {
+    win32::UniqueHandle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
+    if (!process || !::TerminateProcess(process.get(), 9)) return false;
+    return ::WaitForSingleObject(process.get(), 10000) == WAIT_OBJECT_0;
+}
+
+// An example request from the source tree, at the slow speed so that an entry
+// is well under way when its program is taken away.
+json SlowExample(const char* file) {
+    std::ifstream in(std::string("Z:" QM_SOURCE_DIR "/examples/") + file);
+    json request = json::parse(std::string(std::istreambuf_iterator<char>(in), {}), nullptr, false);
+    if (!request.is_discarded()) request["speed"] = 1;
+    return request;
+}
+
+struct Program {
+    const wchar_t* exe;
+    const wchar_t* mainClass;
+    const char* example;
+};
+void PrintTo(const Program& p, std::ostream* os) { *os << p.example; }
+// One row per served dispatch program.
+const Program kPrograms[] = {
+    {L"logid2-sim.exe", L"SmartD2-", "logid2-enter.json"},
+    {L"logid5-sim.exe", L"D5-", "logid5-enter.json"},
+    {L"cmanerxe4-sim.exe", L"Tfrm_Main", "cmanerxe4-enter.json"},
+    {L"icon2013-sim.exe", L"I_Driver by IconSoft.CO.,LTD", "icon2013-enter.json"},
+};
+
+// How long after the robot started its program is taken away: inside every
+// program's slow entry, which takes far longer.
+constexpr DWORD kKillAfterMs = 4000;
+// The caller's own time-out; the robot answers long before it.
+constexpr DWORD kCallerTimeoutS = 120;
+
+class Interrupted : public ::testing::TestWithParam<Program> {};
+
+TEST_P(Interrupted, ADispatchProgramThatDiesMidEntryStillGetsTheCallerAnAnswer) {
+    const Program& p = GetParam();
+    const json request = SlowExample(p.example);
+    ASSERT_FALSE(request.is_discarded()) << p.example;
+    SubstituteSession sim(p.exe, p.mainClass);
+    ASSERT_TRUE(sim.Start());
+
+    auto call = std::async(std::launch::async, [&] {
+        return RunCaller({L"--timeout", std::to_wstring(kCallerTimeoutS)}, request.dump(), 180000);
+    });
+    ASSERT_NE(WaitForProcess(L"quillmere.exe", 30000), 0u) << "the robot never started";
+    ::Sleep(kKillAfterMs);
+    sim.Stop();  // the program is killed: every window of it goes at once
+
+    const RunResult run = call.get();
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(run.exitCode, 0u) << "the robot answered: " << run.output;
+    const json answer = json::parse(run.output, nullptr, false);
+    ASSERT_FALSE(answer.is_discarded()) << run.output;
+    EXPECT_EQ(answer["status"], 2);
+    const int code = answer["result"].get<int>();
+    EXPECT_NE(code, result::kSuccess) << "the entry cannot have finished";
+    EXPECT_NE(FindResultCode(request["order"]["adapterKind"].get<int>(), code), nullptr)
+        << code << " is not a code of this program: " << run.output;
+    EXPECT_TRUE(ProcessesNamed(L"quillmere.exe").empty()) << "the robot was left running";
+    std::printf("%s: result %d %s\n", p.example, code, answer["resultName"].dump().c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryProgram, Interrupted, ::testing::ValuesIn(kPrograms),
+                         [](const ::testing::TestParamInfo<Program>& info) {
+                             std::string name(info.param.example);
+                             return name.substr(0, name.find('-'));
+                         });
+
+TEST(RobotKilled, TheCallerSaysSoExitsNonZeroAndLeavesNoProcess) {
+    const Program& p = kPrograms[0];
+    const json request = SlowExample(p.example);
+    ASSERT_FALSE(request.is_discarded());
+    SubstituteSession sim(p.exe, p.mainClass);
+    ASSERT_TRUE(sim.Start());
+
+    auto call = std::async(std::launch::async, [&] {
+        return RunCaller({L"--timeout", std::to_wstring(kCallerTimeoutS)}, request.dump(), 180000);
+    });
+    const DWORD robot = WaitForProcess(L"quillmere.exe", 30000);
+    ASSERT_NE(robot, 0u) << "the robot never started";
+    ::Sleep(kKillAfterMs);
+    ASSERT_TRUE(Terminate(robot));
+
+    const RunResult run = call.get();
+    ASSERT_TRUE(run.ended) << "the caller did not notice";
+    EXPECT_EQ(run.exitCode, 2u) << run.output;
+    EXPECT_NE(run.output.find("without answering (status 1)"), std::string::npos) << run.output;
+    EXPECT_TRUE(ProcessesNamed(L"quillmere.exe").empty());
+}
+
+}  // namespace
+}  // namespace qm::e2e
