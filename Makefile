@@ -4,7 +4,7 @@
 BUILD := build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps native sanitize win win-clang test test-native test-sanitize test-wine demo bench clean
+.PHONY: all deps native sanitize win win-clang test test-native test-sanitize test-fuzz test-wine fuzz demo bench clean
 
 all: native win
 
@@ -34,7 +34,7 @@ win-clang: deps
 	  -DBUILD_TESTING=OFF -DQM_WARNINGS_AS_ERRORS=ON >/dev/null
 	cmake --build $(BUILD)/win-clang -j $(JOBS)
 
-test: test-native test-sanitize win-clang test-wine
+test: test-native test-sanitize test-fuzz win-clang test-wine
 
 test-native: native
 	ctest --test-dir $(BUILD)/native -L native --output-on-failure
@@ -42,6 +42,15 @@ test-native: native
 test-sanitize: sanitize
 	ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 	  ctest --test-dir $(BUILD)/sanitize -L native --output-on-failure
+
+# The fuzz targets (clang's libFuzzer): `make fuzz` runs each for FUZZ_SECONDS on
+# its corpus in tests/fuzz/corpus; `make test` replays every corpus once.
+FUZZ_SECONDS ?= 60
+test-fuzz: deps
+	scripts/fuzz replay
+
+fuzz: deps
+	FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz run
 
 # The Wine tests drive real windows on an X server; a test that fails is run once
 # more before it counts, so a lost X event cannot fail a run (a real fault fails twice).
