@@ -4,9 +4,16 @@
 
 namespace qm {
 
+namespace {
+bool HighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool LowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+}  // namespace
+
 bool WriteField(char16_t* field, std::size_t units, std::u16string_view text) {
     if (units == 0) return text.empty();
-    const std::size_t n = std::min(text.size(), units - 1);
+    std::size_t n = std::min(text.size(), units - 1);
+    // A character is stored whole or not at all: never the first half of a pair.
+    if (n < text.size() && n > 0 && HighSurrogate(text[n - 1]) && LowSurrogate(text[n])) --n;
     std::copy_n(text.data(), n, field);
     std::fill(field + n, field + units, u'\0');
     return n == text.size();

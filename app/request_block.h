@@ -97,8 +97,9 @@ static_assert(offsetof(RequestBlock, order.origin.fullText) == 8520);
 static_assert(offsetof(RequestBlock, order.via[2].fullText) == 16776);
 static_assert(offsetof(RequestBlock, message) == 17800);
 
-// Writes text into a fixed field of N units: cut at N-1 units, always terminated,
-// the rest of the field zeroed. Returns false when the text had to be cut.
+// Writes text into a fixed field of N units: cut at N-1 units (N-2 when the cut
+// would part a surrogate pair), always terminated, the rest of the field
+// zeroed. Returns false when the text had to be cut.
 bool WriteField(char16_t* field, std::size_t units, std::u16string_view text);
 template <std::size_t N>
 bool WriteField(char16_t (&field)[N], std::u16string_view text) {

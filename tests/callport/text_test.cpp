@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cwctype>
 #include <limits>
+#include <optional>
+#include <utility>
 #include <string>
 
 #include "app/utf.h"
@@ -88,6 +90,36 @@ TEST(CopyBracketedText, NullTextGivesAnEmptyNameAndLongNamesAreCutWhole) {
     CopyBracketedText(exact.c_str(), &place);
     EXPECT_EQ(ReadField(place.name).size(), 511u);
     EXPECT_EQ(place.name[511], u'\0');
+}
+
+TEST(ParsePositionText, TakesExactlyTwoNumbersThatFitTheirBuffers) {
+    struct Case {
+        std::u16string answer;
+        PositionPieces pieces;
+        std::optional<std::pair<double, double>> position;
+    };
+    const std::u16string piece31 = u"1." + std::u16string(29, u'5');
+    const Case cases[] = {
+        {u"(37.5665, 126.978)", PositionPieces::Whole, {{37.5665, 126.978}}},
+        {u"[37.5, 126.9, 3]", PositionPieces::Whole, std::nullopt},
+        {u"  \t ", PositionPieces::Whole, std::nullopt},
+        {u"37.5", PositionPieces::Whole, std::nullopt},
+        {u"lat:37.25, lng:127.5", PositionPieces::Whole, {{0.0, 0.0}}},
+        {u"lat:37.25, lng: 127.5", PositionPieces::AfterColon, std::nullopt},  // three pieces
+        {u"(lat:37.25, lng:127.5)", PositionPieces::AfterColon, {{37.25, 127.5}}},
+        {u":37.25 x:1", PositionPieces::AfterColon, {{0.0, 1.0}}},  // a colon first stays
+        {piece31 + u",2", PositionPieces::Whole, {{LeadingDouble(piece31), 2.0}}},
+        {piece31 + u"5,2", PositionPieces::Whole, std::nullopt},  // 32 units do not fit
+        {u"1," + std::u16string(508, u' ') + u"2", PositionPieces::Whole, {{1.0, 2.0}}},   // 511 units
+        {u"1," + std::u16string(509, u' ') + u"2", PositionPieces::Whole, std::nullopt},  // 512
+    };
+    for (const Case& c : cases) {
+        const std::optional<PagePosition> got = ParsePositionText(c.answer, c.pieces);
+        ASSERT_EQ(got.has_value(), c.position.has_value()) << U8(c.answer);
+        if (!got) continue;
+        EXPECT_EQ(got->x, c.position->first) << U8(c.answer);
+        EXPECT_EQ(got->y, c.position->second) << U8(c.answer);
+    }
 }
 
 TEST(SplitBranchDisplay, SplitsEachProgramsShape) {

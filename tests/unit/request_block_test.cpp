@@ -18,6 +18,20 @@ TEST(WriteField, CutsAtNMinusOneAndTerminates) {
     EXPECT_EQ(std::u16string(field), u"abcd");
 }
 
+// Found by fuzzing the read-back texts: a telephone box holding an emoji
+// across unit 23 was stored with the first half of the emoji at its end.
+TEST(WriteField, NeverCutsBetweenTheHalvesOfAPair) {
+    char16_t field[5];
+    EXPECT_FALSE(WriteField(field, u"abc\U0001F695"));  // the pair would take units 3 and 4
+    EXPECT_EQ(std::u16string(field), u"abc");
+    EXPECT_EQ(field[3], u'\0');
+    EXPECT_FALSE(WriteField(field, u"ab\U0001F695x"));  // the pair fits whole
+    EXPECT_EQ(std::u16string(field), u"ab\U0001F695");
+    const char16_t lone[] = {u'a', u'b', u'c', 0xD800, u'x', 0};
+    EXPECT_FALSE(WriteField(field, lone));  // a lone half is an ordinary unit
+    EXPECT_EQ(field[3], 0xD800);
+}
+
 TEST(WriteField, ClearsTheRestOfTheField) {
     char16_t field[6];
     WriteField(field, u"hello");
