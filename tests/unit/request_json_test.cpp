@@ -135,6 +135,17 @@ TEST(ParseRequest, TextLimitsCountUtf16Units) {
     EXPECT_NE(ErrorOf(R"j({"order": {"fare": "1234567890🚕"}})j"), "");
 }
 
+// The robot's standard output goes into the answer as it came: a robot that
+// wrote a cut UTF-8 sequence made printing the answer throw.
+TEST(AnswerText, PrintsBytesThatAreNotUtf8AsReplacementCharacters) {
+    nlohmann::ordered_json answer;
+    answer["result"] = 0;
+    answer["robotOutput"] = std::string("\xEA\xB3\xB5\xEC\x9C") + "\n";
+    const std::string text = AnswerText(answer);
+    EXPECT_NE(text.find("\"robotOutput\": \"공\xEF\xBF\xBD\\n\""), std::string::npos) << text;
+    EXPECT_EQ(text.rfind("{\n  \"result\": 0,", 0), 0u) << text;
+}
+
 TEST(DescribeAnswer, NamesTheResultAndReadsFieldsBounded) {
     auto b = std::make_unique<RequestBlock>();
     std::fill(std::begin(b->order.fare), std::end(b->order.fare), u'7');  // no NUL at all

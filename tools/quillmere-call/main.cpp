@@ -215,6 +215,6 @@ int wmain(int argc, wchar_t** argv) {
                      {"workMs", std::lround(ms(took, done))},
                      {"cpuMs", std::lround(child->CpuMs())},
                      {"wallMs", std::lround(wallMs)}};
-    WriteTo(STD_OUTPUT_HANDLE, out.dump(2) + "\n");
+    WriteTo(STD_OUTPUT_HANDLE, qm::call::AnswerText(out) + "\n");
     return kExitAnswered;
 }

@@ -306,6 +306,10 @@ void ParseRequest(const std::string& jsonText, RequestBlock& block) {
                 {"order", [&block](const json& v, const std::string& p) { ReadOrder(v, p, block.order); }}});
 }
 
+std::string AnswerText(const ordered_json& answer) {
+    return answer.dump(2, ' ', false, ordered_json::error_handler_t::replace);
+}
+
 ordered_json DescribeAnswer(const RequestBlock& block, int requestAdapterKind) {
     const OrderRecord& o = block.order;
     ordered_json order;

@@ -27,4 +27,9 @@ void ParseRequest(const std::string& jsonText, RequestBlock& block);
 // the block's order.
 nlohmann::ordered_json DescribeAnswer(const RequestBlock& block, int requestAdapterKind);
 
+// The answer as printed, indented by two. Texts that are not UTF-8 (what the
+// robot wrote to standard output is taken as it came) are printed with U+FFFD
+// for each bad byte instead of ending the caller.
+std::string AnswerText(const nlohmann::ordered_json& answer);
+
 }  // namespace qm::call
