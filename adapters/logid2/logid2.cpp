@@ -38,7 +38,8 @@ constexpr Row kControlMap[] = {
      {{Field(u"cancel button", SlotOf<&C::cancelButton>)}}},
     // The telephone box is the entry window's first child, taken when the window was.
     {u"telephone box", {AnchorSearch::Known, {}}, 0,
-     {{Field(u"origin box", SlotOf<&C::originEdit>, {Next(1)}, kEditKind),
+     {{Field(u"telephone box", SlotOf<&C::phoneEdit>, {}, kEditKind),  // typed into: its class counts
+       Field(u"origin box", SlotOf<&C::originEdit>, {Next(1)}, kEditKind),
        Field(u"destination box", SlotOf<&C::destEdit>, {Next(2)}, kEditKind),
        Field(u"fare box", SlotOf<&C::fareEdit>, {Next(3)}, kEditKind),
        Field(u"driver memo box", SlotOf<&C::driverMemoEdit>, {Next(4)}, kEditKind)}},

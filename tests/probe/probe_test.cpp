@@ -240,6 +240,31 @@ TEST(Probe, AWalkThatLandsOnAnotherClassOrRunsOffTheEndIsFlagged) {
     EXPECT_NE(std::string::npos, table.find("payment combo = next 4: !! the walk runs off the end")) << table;
 }
 
+// LogiD2 takes an entry window's first child as its telephone box and types
+// into it (a read-back copies the telephone from it). A label put before it
+// is what the robot would use, and is flagged as such.
+TEST(Probe, AFirstChildThatIsNoLongerTheTelephoneBoxIsFlagged) {
+    Desk desk;
+    desk.Start(1);
+    const Hwnd filled = desk.ShowFilled(1);
+    const Hwnd label =
+        desk.d.Create({.behaviour = testing::Behaviour::Label, .text = u"전화", .id = 1401, .parent = filled});
+    desk.d.PlaceAfter(label, kNoWindow);
+
+    const Report report = desk.Probe({u"--adapter", u"1"});
+    const AdapterReport& a = report.adapters.at(0);
+    ASSERT_TRUE(a.mapInspected);
+    const AnchorReport* row = Row(a.controlMap, u"telephone box");
+    ASSERT_NE(nullptr, row);
+    const FieldReport* phone = FieldOf(*row, u"telephone box");
+    ASSERT_NE(nullptr, phone);
+    ASSERT_TRUE(phone->window);
+    EXPECT_EQ(label, phone->window->handle);
+    EXPECT_TRUE(phone->wrongKind);
+    EXPECT_EQ(1, a.flagged);
+    EXPECT_NE(std::string::npos, RenderTable(report).find("telephone box = the anchor  !! treated as Edit, found Static"));
+}
+
 // LogiD5's cancel button must read "취   소(&X)": another text there is shown
 // as refused and decides the code, and the cancel button is not taken.
 TEST(Probe, ACancelButtonWithAnotherTextIsRefused) {
