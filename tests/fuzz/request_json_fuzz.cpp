@@ -1,5 +1,5 @@
 // The caller's request JSON, any bytes, through the caller's own parsing and
-// checks. A request is either refused with a RequestError that names where,
+// checks, and the same bytes as the robot's output printed in an answer. A request is either refused with a RequestError that names where,
 // in printable UTF-8, or taken; a taken request, described as the caller
 // describes an answer and read again, gives the same block.
 #include <cstdint>
@@ -16,6 +16,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static auto block = std::make_unique<RequestBlock>();
     static auto again = std::make_unique<RequestBlock>();
     const std::string text(reinterpret_cast<const char*>(data), size);
+    // What the robot writes to standard output is printed in the answer as it came.
+    {
+        nlohmann::ordered_json answer;
+        answer["robotOutput"] = text;
+        FUZZ_CHECK(IsValidUtf8(call::AnswerText(answer)));
+    }
     try {
         call::ParseRequest(text, *block);
     } catch (const call::RequestError& e) {
