@@ -44,8 +44,18 @@ int CCallPort::GetMapDocument(Module oleacc, Hwnd mapDialog, Hwnd browserWindow,
         // The message path: the browser hands its document out as an LRESULT.
         // The map dialog is neither shown nor hidden here.
         const std::uint32_t getObject = desktop.RegisterWindowMessage(u"WM_HTML_GETOBJECT");
-        const std::intptr_t lresult =
-            desktop.SendTimeout(browserWindow, getObject, 0, 0, msg::SMTO_ABORTIFHUNG, 3000).value_or(0);
+        const std::optional<std::intptr_t> answered =
+            desktop.SendTimeout(browserWindow, getObject, 0, 0, msg::SMTO_ABORTIFHUNG, 3000);
+        // Unanswered, the document is not obtained (below). Whether the whole
+        // program stopped answering, rather than its page alone, an ordinary
+        // bounded message to the map dialog tells: a hung program is then
+        // marked so, and nothing more is asked of it.
+        if (!answered) desktop.Send(IsNull(mapDialog) ? browserWindow : mapDialog, msg::WM_NULL, 0, 0);
+        if (desktop.NotResponding()) {
+            document.reset();
+            return result::kNotResponding;
+        }
+        const std::intptr_t lresult = answered.value_or(0);
         if (!desktop.HasObjectFromLresult(oleacc)) {
             document.reset();
             return result::kNoObjectFromLresult;
@@ -70,8 +80,14 @@ int CCallPort::GetMapDocument(Module oleacc, Hwnd mapDialog, Hwnd browserWindow,
     }
 
     // The accessibility path: the object at a point inside the browser, shown
-    // for the hit test and hidden again once it answered.
+    // for the hit test and hidden again once it answered. Showing checks that
+    // the program still answers; one that does not is asked nothing through
+    // its accessible objects, whose calls no bound covers.
     desktop.ShowWindow(mapDialog, msg::SW_SHOW);
+    if (desktop.NotResponding()) {
+        document.reset();
+        return result::kNotResponding;
+    }
     const std::optional<WindowInfo> info = desktop.GetWindowInfo(browserWindow);
     if (!info) {
         // No browser window, so no point to test: nothing to wait for.
@@ -87,6 +103,10 @@ int CCallPort::GetMapDocument(Module oleacc, Hwnd mapDialog, Hwnd browserWindow,
         return result::kAccessibleObjectNotFound;  // the dialog stays shown
     }
     desktop.ShowWindow(mapDialog, msg::SW_HIDE);
+    if (desktop.NotResponding()) {
+        document.reset();
+        return result::kNotResponding;
+    }
     const std::shared_ptr<PageServiceProvider> provider = accessible->QueryServiceProvider();
     if (!provider) {
         document.reset();

@@ -6,6 +6,7 @@
 
 namespace qm::msg {
 
+constexpr std::uint32_t WM_NULL = 0x0000;
 constexpr std::uint32_t WM_SETFOCUS = 0x0007;
 constexpr std::uint32_t WM_KILLFOCUS = 0x0008;
 constexpr std::uint32_t WM_SETTEXT = 0x000C;

@@ -14,7 +14,6 @@ namespace {
 
 constexpr int kHung = result::kNotResponding;
 constexpr int kOk = result::kSuccess;
-constexpr std::uint32_t kWmNull = 0x0000;  // WM_NULL: does nothing, answered by any window
 
 constexpr const char16_t* kSelectBranchText = u"지사를 선택하시기 바랍니다.";
 constexpr const char16_t* kPhoneHintText =
@@ -36,7 +35,7 @@ bool CLogiOrder::HideMapDialog(Hwnd dialog) {
     // handled it, however long: a bounded message first makes sure it still
     // answers (a dialog opened by a click may come from a program that hung
     // right after opening it).
-    desktop_.Send(dialog, kWmNull, 0, 0);
+    desktop_.Send(dialog, msg::WM_NULL, 0, 0);
     if (Hung()) return false;
     desktop_.ShowWindow(dialog, msg::SW_HIDE);
     return true;
