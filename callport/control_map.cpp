@@ -17,9 +17,11 @@ Hwnd FollowWalk(Desktop& desktop, Hwnd from, const Walk& walk) {
                 // The later siblings one by one, as FindWindowEx(parent, h, class)
                 // finds them on Windows. Wine's FindWindowEx looks for h among
                 // the windows of that class only, and finds nothing when h is
-                // of another class.
+                // of another class. At most kMaxWalkSteps windows, so a
+                // z-order that changes under the walk cannot make it loop.
+                std::size_t seen = 0;
                 do {
-                    h = desktop.GetWindow(h, Relation::Next);
+                    h = ++seen > kMaxWalkSteps ? kNoWindow : desktop.GetWindow(h, Relation::Next);
                 } while (!IsNull(h) && desktop.GetClassName(h, kNameChars) != step.className);
                 break;
             }
@@ -98,7 +100,7 @@ std::u16string DescribeAnchor(const AnchorSpec& anchor) {
         case AnchorSearch::DirectChild: return u"direct child " + what;
         case AnchorSearch::Descendant: return u"descendant " + what;
         case AnchorSearch::FirstChild: return u"first child";
-        case AnchorSearch::Known: return u"found with the window";
+        case AnchorSearch::Known: return u"found before";
         case AnchorSearch::InChildDialog:
             return u"direct child " + what + u" of the first child " + std::u16string(anchor.dialogClass) +
                    u" holding one";

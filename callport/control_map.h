@@ -69,7 +69,7 @@ enum class AnchorSearch {
     Descendant,     // the first descendant, as EnumChildWindows visits them
     FirstChild,     // the window's first child (GW_CHILD), whatever it is
     InChildDialog,  // a direct child of the first direct child dialog that holds one
-    Known,          // a window found before the map is resolved (the row's `known` field)
+    Known,          // a window found before: with the window, or by an earlier row (the row's `known` field)
 };
 struct AnchorSpec {
     AnchorSearch search = AnchorSearch::DirectChild;
