@@ -89,7 +89,8 @@ public:
     bool start_array(std::size_t) { return Open(json::array()); }
     bool end_array() { return Close(); }
 
-    bool parse_error(std::size_t position, const std::string& lastToken, const nlohmann::json::exception& e) {
+    // nlohmann's own text says where: "parse error at line 1, column 23: ...".
+    bool parse_error(std::size_t /*byte*/, const std::string& lastToken, const nlohmann::json::exception& e) {
         const std::string where = Current();
         if (e.id == 406) {
             error_ = (where.empty() ? "the request" : where) + ": the number " + lastToken +
@@ -98,8 +99,6 @@ public:
             // nlohmann's text after its "[json.exception.parse_error.101] " tag.
             std::string detail = e.what();
             if (const std::size_t tag = detail.find("] "); tag != std::string::npos) detail.erase(0, tag + 2);
-            // It says where: "parse error at line 1, column 23: ...".
-            (void)position;
             error_ = (where.empty() ? "the request" : where) + ": not valid JSON: " + detail;
         }
         return false;
