@@ -120,6 +120,13 @@ TEST(ParseRequest, RefusalsArePrintable) {
     EXPECT_EQ(error.find('\xFF'), std::string::npos) << error;
 }
 
+TEST(ParseRequest, QuotesOnlyTheStartOfALongTextTheParserStoppedIn) {
+    const std::string error = ErrorOf("{\"memo2\": \"" + std::string(1500, 'a') + "\xFF\"}");
+    EXPECT_EQ(error.rfind("memo2: not valid JSON: ", 0), 0u) << error;
+    EXPECT_LT(error.size(), 300u);
+    EXPECT_EQ(error.substr(error.size() - 3), "...");
+}
+
 TEST(ParseRequest, TakesSurrogatePairsAndSmallNumbers) {
     auto b = Parse(R"j({"order": {"memo2": "\ud83d\ude95", "origin": {"x": 1e-400, "y": -0.0}}})j");
     EXPECT_EQ(ReadField(b->order.memo2), u"\U0001F695");

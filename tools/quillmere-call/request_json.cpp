@@ -4,7 +4,7 @@
 #include <cstring>
 #include <functional>
 #include <limits>
-#include <map>
+#include <initializer_list>
 #include <set>
 #include <string_view>
 #include <vector>
@@ -21,12 +21,18 @@ using nlohmann::ordered_json;
 // A request is at most four levels deep (the request, order, via, a place);
 // anything nested deeper is refused while it is read, before it is built.
 constexpr std::size_t kMaxDepth = 8;
+// How much of the JSON parser's own explanation a refusal quotes.
+constexpr std::size_t kMaxDetail = 200;
 
 // The text of a refusal goes to a terminal: control characters and bytes that
 // are not UTF-8 (from a field name or from the JSON parser's "last read")
 // are written as \xNN.
 std::string Printable(std::string_view text) {
     static constexpr char kHex[] = "0123456789ABCDEF";
+    bool plain = IsValidUtf8(text);
+    for (std::size_t i = 0; plain && i < text.size(); ++i)
+        plain = static_cast<unsigned char>(text[i]) >= 0x20 && text[i] != 0x7F;
+    if (plain) return std::string(text);
     std::string out;
     for (std::size_t i = 0; i < text.size();) {
         const auto c = static_cast<unsigned char>(text[i]);
@@ -99,6 +105,13 @@ public:
             // nlohmann's text after its "[json.exception.parse_error.101] " tag.
             std::string detail = e.what();
             if (const std::size_t tag = detail.find("] "); tag != std::string::npos) detail.erase(0, tag + 2);
+            // Its "last read" may be a whole long text: enough of it to see where.
+            if (detail.size() > kMaxDetail) {
+                std::size_t cut = kMaxDetail;
+                while (cut > 0 && (static_cast<unsigned char>(detail[cut]) & 0xC0) == 0x80) --cut;
+                detail.resize(cut);
+                detail += "...";
+            }
             error_ = (where.empty() ? "the request" : where) + ": not valid JSON: " + detail;
         }
         return false;
@@ -208,14 +221,20 @@ void ReadText(const json& value, const std::string& path, char16_t (&field)[N]) 
 
 // Visits every member of object through the handler for its name; a name with
 // no handler is an unknown field.
-using Handlers = std::map<std::string, std::function<void(const json&, const std::string&)>>;
-void ReadObject(const json& object, const std::string& path, const Handlers& handlers) {
+// The table lives on the caller's stack: no allocation per object read.
+struct Handler {
+    std::string_view name;
+    std::function<void(const json&, const std::string&)> read;
+};
+void ReadObject(const json& object, const std::string& path, std::initializer_list<Handler> handlers) {
     if (!object.is_object()) Fail(path, "must be an object");
     for (const auto& [name, value] : object.items()) {
         const std::string where = Member(path, name);
-        auto it = handlers.find(name);
-        if (it == handlers.end()) Fail(where, "is not a field of the request");
-        it->second(value, where);
+        const Handler* found = nullptr;
+        for (const Handler& h : handlers)
+            if (h.name == name) found = &h;
+        if (found == nullptr) Fail(where, "is not a field of the request");
+        found->read(value, where);
     }
 }
 
