@@ -241,9 +241,9 @@ AdapterReport ProbeAdapter(Desktop& desktop, const DelayProfile& profile, const 
         if (stopped("the control map")) return r;
     }
 
-    for (const MapWindowSpec& spec : Port::MapWindows()) {
-        for (Hwnd window : CollectTopLevel(desktop, spec.className, spec.caption)) {
-            MapReport m{std::u16string(spec.name), ReadFacts(desktop, window, true), {}};
+    for (const MapWindowSpec& mapWindow : Port::MapWindows()) {
+        for (Hwnd window : CollectTopLevel(desktop, mapWindow.className, mapWindow.caption)) {
+            MapReport m{std::u16string(mapWindow.name), ReadFacts(desktop, window, true), {}};
             const Hwnd browser = FindBrowser(desktop, window);
             if (!IsNull(browser)) m.browser = ReadFacts(desktop, browser, false);
             r.mapWindows.push_back(std::move(m));
