@@ -105,6 +105,8 @@ public:
         if (p_) std::exchange(p_, nullptr)->Release();
     }
     T* get() const { return p_; }
+    // Hands the reference over to the caller, who releases it.
+    T* release() { return std::exchange(p_, nullptr); }
     T* operator->() const { return p_; }
     explicit operator bool() const { return p_ != nullptr; }
     // For out-parameters: releases what is held and hands out the empty slot.

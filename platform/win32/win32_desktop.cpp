@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/win32/handles.h"
+#include "platform/win32/page_calls.h"
 
 namespace qm::win32 {
 namespace {
@@ -42,156 +43,199 @@ std::u16string TextUpToNul(const wchar_t* s, std::size_t limit) {
     return Text(s, n);
 }
 
-// Browser objects: each wraps the one interface pointer its step needs.
+// Browser objects: each wraps the one interface pointer its step needs, and
+// makes its calls on the page-call thread (page_calls.h), within its bound.
+
+using Calls = std::shared_ptr<PageCallThread>;
+
+// What Invoke's result reads as: its text and its truth, where it converts.
+ScriptValue ValueOf(VARIANT* result) {
+    ScriptValue value;
+    {
+        ScopedVariant text;
+        if (SUCCEEDED(::VariantChangeType(text.get(), result, 0, VT_BSTR)) && V_VT(text.get()) == VT_BSTR) {
+            const BSTR b = V_BSTR(text.get());
+            value.text = b ? Text(b, ::SysStringLen(b)) : std::u16string();
+        }
+    }
+    {
+        ScopedVariant flag;
+        if (SUCCEEDED(::VariantChangeType(flag.get(), result, 0, VT_BOOL)) && V_VT(flag.get()) == VT_BOOL) {
+            value.boolean = V_BOOL(flag.get()) != VARIANT_FALSE;
+        }
+    }
+    return value;
+}
 
 class ComPageEval final : public PageEval {
 public:
-    explicit ComPageEval(ComPtr<IDispatchEx> p) : p_(std::move(p)) {}
+    ComPageEval(Calls calls, ComPtr<IDispatchEx> p) : p_(std::move(calls), std::move(p)) {}
 
     std::optional<std::int32_t> GetDispId(const std::u16string& name) override {
-        ScopedBstr bstr(reinterpret_cast<const wchar_t*>(name.data()), static_cast<UINT>(name.size()));
-        if (!bstr.get()) return std::nullopt;
-        DISPID id = DISPID_UNKNOWN;
-        if (FAILED(p_->GetDispID(bstr.get(), fdexNameCaseSensitive, &id))) return std::nullopt;
-        return static_cast<std::int32_t>(id);
+        return p_.Run([name](IDispatchEx* p) -> std::optional<std::int32_t> {
+                     ScopedBstr bstr(reinterpret_cast<const wchar_t*>(name.data()), static_cast<UINT>(name.size()));
+                     if (!bstr.get()) return std::nullopt;
+                     DISPID id = DISPID_UNKNOWN;
+                     if (FAILED(p->GetDispID(bstr.get(), fdexNameCaseSensitive, &id))) return std::nullopt;
+                     return static_cast<std::int32_t>(id);
+                 })
+            .value_or(std::nullopt);
     }
 
     ScriptValue Invoke(std::int32_t id, const std::u16string& argument) override {
-        ScriptValue value;
-        ScopedVariant arg;
-        V_VT(arg.get()) = VT_BSTR;
-        V_BSTR(arg.get()) = ::SysAllocStringLen(reinterpret_cast<const wchar_t*>(argument.data()),
-                                                static_cast<UINT>(argument.size()));
-        if (!V_BSTR(arg.get())) {
-            V_VT(arg.get()) = VT_EMPTY;
-            return value;
-        }
-        DISPPARAMS params{};
-        params.rgvarg = arg.get();
-        params.cArgs = 1;
-        ScopedVariant result;
-        // The status is not what decides: a failed call leaves the result empty.
-        p_->Invoke(static_cast<DISPID>(id), IID_NULL, 0x0400, DISPATCH_METHOD, &params, result.get(),
-                   nullptr, nullptr);
-        {
-            ScopedVariant text;
-            if (SUCCEEDED(::VariantChangeType(text.get(), result.get(), 0, VT_BSTR)) &&
-                V_VT(text.get()) == VT_BSTR) {
-                const BSTR b = V_BSTR(text.get());
-                value.text = b ? Text(b, ::SysStringLen(b)) : std::u16string();
-            }
-        }
-        {
-            ScopedVariant flag;
-            if (SUCCEEDED(::VariantChangeType(flag.get(), result.get(), 0, VT_BOOL)) &&
-                V_VT(flag.get()) == VT_BOOL) {
-                value.boolean = V_BOOL(flag.get()) != VARIANT_FALSE;
-            }
-        }
-        return value;
+        return p_.Run([id, argument](IDispatchEx* p) {
+                     ScopedVariant arg;
+                     V_VT(arg.get()) = VT_BSTR;
+                     V_BSTR(arg.get()) = ::SysAllocStringLen(reinterpret_cast<const wchar_t*>(argument.data()),
+                                                             static_cast<UINT>(argument.size()));
+                     if (!V_BSTR(arg.get())) {
+                         V_VT(arg.get()) = VT_EMPTY;
+                         return ScriptValue{};
+                     }
+                     DISPPARAMS params{};
+                     params.rgvarg = arg.get();
+                     params.cArgs = 1;
+                     ScopedVariant result;
+                     // The status is not what decides: a failed call leaves the result empty.
+                     p->Invoke(static_cast<DISPID>(id), IID_NULL, 0x0400, DISPATCH_METHOD, &params, result.get(),
+                               nullptr, nullptr);
+                     // Converting may call the result (an object's value): on this thread too.
+                     return ValueOf(result.get());
+                 })
+            .value_or(ScriptValue{});
     }
 
 private:
-    ComPtr<IDispatchEx> p_;
+    PageRef<IDispatchEx> p_;
 };
 
 class ComPageWindow;
 
 class ComPageDocument final : public PageDocument {
 public:
-    explicit ComPageDocument(ComPtr<IHTMLDocument2> p) : p_(std::move(p)) {}
+    ComPageDocument(Calls calls, ComPtr<IHTMLDocument2> p) : p_(std::move(calls), std::move(p)) {}
     std::shared_ptr<PageWindow> GetParentWindow() override;
     std::optional<std::u16string> GetUrl() override {
-        ScopedBstr url;
-        if (FAILED(p_->get_URL(url.put()))) return std::nullopt;
-        return Text(url.get() ? url.get() : L"", url.length());
+        return p_.Run([](IHTMLDocument2* p) -> std::optional<std::u16string> {
+                     ScopedBstr url;
+                     if (FAILED(p->get_URL(url.put()))) return std::nullopt;
+                     return Text(url.get() ? url.get() : L"", url.length());
+                 })
+            .value_or(std::nullopt);
     }
 
 private:
-    ComPtr<IHTMLDocument2> p_;
+    PageRef<IHTMLDocument2> p_;
 };
 
 class ComPageWindow final : public PageWindow {
 public:
-    explicit ComPageWindow(ComPtr<IHTMLWindow2> p) : p_(std::move(p)) {}
+    ComPageWindow(Calls calls, ComPtr<IHTMLWindow2> p) : p_(std::move(calls), std::move(p)) {}
     std::shared_ptr<PageDocument> GetDocument() override {
-        ComPtr<IHTMLDocument2> doc;
-        if (FAILED(p_->get_document(doc.put())) || !doc) return nullptr;
-        return std::make_shared<ComPageDocument>(std::move(doc));
+        ComPtr<IHTMLDocument2> doc = p_.Run([](IHTMLWindow2* p) {
+                                           ComPtr<IHTMLDocument2> out;
+                                           if (FAILED(p->get_document(out.put()))) out.reset();
+                                           return out;
+                                       })
+                                         .value_or(nullptr);
+        if (!doc) return nullptr;
+        return std::make_shared<ComPageDocument>(p_.Calls(), std::move(doc));
     }
     std::shared_ptr<PageEval> QueryEval() override {
-        auto ex = p_.As<IDispatchEx>(__uuidof(IDispatchEx));
+        ComPtr<IDispatchEx> ex =
+            p_.Run([](IHTMLWindow2* p) { return ComPtr<IHTMLWindow2>::Share(p).As<IDispatchEx>(__uuidof(IDispatchEx)); })
+                .value_or(nullptr);
         if (!ex) return nullptr;
-        return std::make_shared<ComPageEval>(std::move(ex));
+        return std::make_shared<ComPageEval>(p_.Calls(), std::move(ex));
     }
 
 private:
-    ComPtr<IHTMLWindow2> p_;
+    PageRef<IHTMLWindow2> p_;
 };
 
 std::shared_ptr<PageWindow> ComPageDocument::GetParentWindow() {
-    ComPtr<IHTMLWindow2> window;
-    if (FAILED(p_->get_parentWindow(window.put())) || !window) return nullptr;
-    return std::make_shared<ComPageWindow>(std::move(window));
+    ComPtr<IHTMLWindow2> window = p_.Run([](IHTMLDocument2* p) {
+                                        ComPtr<IHTMLWindow2> out;
+                                        if (FAILED(p->get_parentWindow(out.put()))) out.reset();
+                                        return out;
+                                    })
+                                      .value_or(nullptr);
+    if (!window) return nullptr;
+    return std::make_shared<ComPageWindow>(p_.Calls(), std::move(window));
 }
 
 class ComPageRootDocument final : public PageRootDocument {
 public:
-    explicit ComPageRootDocument(ComPtr<IHTMLDocument> p) : p_(std::move(p)) {}
+    ComPageRootDocument(Calls calls, ComPtr<IHTMLDocument> p) : p_(std::move(calls), std::move(p)) {}
     std::shared_ptr<PageWindow> GetScriptWindow() override {
-        ComPtr<IDispatch> script;
-        if (FAILED(p_->get_Script(script.put())) || !script) return nullptr;
-        auto window = script.As<IHTMLWindow2>(__uuidof(IHTMLWindow2));
+        ComPtr<IHTMLWindow2> window = p_.Run([](IHTMLDocument* p) {
+                                            ComPtr<IDispatch> script;
+                                            if (FAILED(p->get_Script(script.put()))) script.reset();
+                                            return script.As<IHTMLWindow2>(__uuidof(IHTMLWindow2));
+                                        })
+                                          .value_or(nullptr);
         if (!window) return nullptr;
-        return std::make_shared<ComPageWindow>(std::move(window));
+        return std::make_shared<ComPageWindow>(p_.Calls(), std::move(window));
     }
 
 private:
-    ComPtr<IHTMLDocument> p_;
+    PageRef<IHTMLDocument> p_;
 };
 
 class ComPageElement final : public PageElement {
 public:
-    explicit ComPageElement(ComPtr<IHTMLElement> p) : p_(std::move(p)) {}
+    ComPageElement(Calls calls, ComPtr<IHTMLElement> p) : p_(std::move(calls), std::move(p)) {}
     std::shared_ptr<PageDocument> GetDocument() override {
-        ComPtr<IDispatch> dispatch;
-        if (FAILED(p_->get_document(dispatch.put())) || !dispatch) return nullptr;
-        auto doc = dispatch.As<IHTMLDocument2>(__uuidof(IHTMLDocument2));
+        ComPtr<IHTMLDocument2> doc = p_.Run([](IHTMLElement* p) {
+                                           ComPtr<IDispatch> dispatch;
+                                           if (FAILED(p->get_document(dispatch.put()))) dispatch.reset();
+                                           return dispatch.As<IHTMLDocument2>(__uuidof(IHTMLDocument2));
+                                       })
+                                         .value_or(nullptr);
         if (!doc) return nullptr;
-        return std::make_shared<ComPageDocument>(std::move(doc));
+        return std::make_shared<ComPageDocument>(p_.Calls(), std::move(doc));
     }
 
 private:
-    ComPtr<IHTMLElement> p_;
+    PageRef<IHTMLElement> p_;
 };
 
 class ComPageServiceProvider final : public PageServiceProvider {
 public:
-    explicit ComPageServiceProvider(ComPtr<IServiceProvider> p) : p_(std::move(p)) {}
+    ComPageServiceProvider(Calls calls, ComPtr<IServiceProvider> p) : p_(std::move(calls), std::move(p)) {}
     std::shared_ptr<PageElement> QueryHtmlElement() override {
-        ComPtr<IHTMLElement> element;
-        if (FAILED(p_->QueryService(__uuidof(IHTMLElement), __uuidof(IHTMLElement), element.put_void())) ||
-            !element) {
-            return nullptr;
-        }
-        return std::make_shared<ComPageElement>(std::move(element));
+        ComPtr<IHTMLElement> element = p_.Run([](IServiceProvider* p) {
+                                             ComPtr<IHTMLElement> out;
+                                             if (FAILED(p->QueryService(__uuidof(IHTMLElement), __uuidof(IHTMLElement),
+                                                                        out.put_void()))) {
+                                                 out.reset();
+                                             }
+                                             return out;
+                                         })
+                                           .value_or(nullptr);
+        if (!element) return nullptr;
+        return std::make_shared<ComPageElement>(p_.Calls(), std::move(element));
     }
 
 private:
-    ComPtr<IServiceProvider> p_;
+    PageRef<IServiceProvider> p_;
 };
 
 class ComPageAccessible final : public PageAccessible {
 public:
-    explicit ComPageAccessible(ComPtr<IAccessible> p) : p_(std::move(p)) {}
+    ComPageAccessible(Calls calls, ComPtr<IAccessible> p) : p_(std::move(calls), std::move(p)) {}
     std::shared_ptr<PageServiceProvider> QueryServiceProvider() override {
-        auto provider = p_.As<IServiceProvider>(__uuidof(IServiceProvider));
+        ComPtr<IServiceProvider> provider =
+            p_.Run([](IAccessible* p) {
+                  return ComPtr<IAccessible>::Share(p).As<IServiceProvider>(__uuidof(IServiceProvider));
+              })
+                .value_or(nullptr);
         if (!provider) return nullptr;
-        return std::make_shared<ComPageServiceProvider>(std::move(provider));
+        return std::make_shared<ComPageServiceProvider>(p_.Calls(), std::move(provider));
     }
 
 private:
-    ComPtr<IAccessible> p_;
+    PageRef<IAccessible> p_;
 };
 
 using ObjectFromLresultFn = HRESULT(WINAPI*)(LRESULT, REFIID, WPARAM, void**);
@@ -331,7 +375,7 @@ std::optional<Point> Win32Desktop::ScreenToClient(Hwnd window, Point screen) {
 
 std::intptr_t Win32Desktop::BoundedSend(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
                                         std::intptr_t lParam) {
-    if (IsNull(window) || notResponding_) return 0;
+    if (IsNull(window) || NotResponding()) return 0;
     DWORD_PTR result = 0;
     ::SetLastError(ERROR_SUCCESS);
     if (::SendMessageTimeoutW(ToHwnd(window), message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam),
@@ -356,7 +400,7 @@ std::optional<std::intptr_t> Win32Desktop::SendTimeout(Hwnd window, std::uint32_
                                                        std::intptr_t lParam, std::uint32_t flags,
                                                        std::uint32_t timeoutMs) {
     // A program already found hung is not waited for again, whatever the caller's bound.
-    if (IsNull(window) || notResponding_) return std::nullopt;
+    if (IsNull(window) || NotResponding()) return std::nullopt;
     DWORD_PTR result = 0;
     ::SetLastError(ERROR_SUCCESS);
     if (::SendMessageTimeoutW(ToHwnd(window), message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam),
@@ -404,11 +448,11 @@ std::u16string Win32Desktop::SendGetLine(Hwnd edit, int line, std::size_t maxUni
 std::u16string Win32Desktop::LineFromText(Hwnd edit, int line, std::size_t maxUnits) {
     // The line's place in the text, then the text itself: what EM_GETLINE would copy.
     const std::intptr_t start = BoundedSend(edit, EM_LINEINDEX, static_cast<std::uintptr_t>(line), 0);
-    if (notResponding_ || start < 0) return {};
+    if (NotResponding() || start < 0) return {};
     const std::intptr_t length = BoundedSend(edit, EM_LINELENGTH, static_cast<std::uintptr_t>(start), 0);
-    if (notResponding_ || length <= 0) return {};
+    if (NotResponding() || length <= 0) return {};
     const std::intptr_t total = BoundedSend(edit, WM_GETTEXTLENGTH, 0, 0);
-    if (notResponding_ || total <= start || static_cast<std::size_t>(total) >= kMaxTextUnits) return {};
+    if (NotResponding() || total <= start || static_cast<std::size_t>(total) >= kMaxTextUnits) return {};
     const std::u16string text = SendGetText(edit, static_cast<std::size_t>(total) + 1);
     if (static_cast<std::size_t>(start) >= text.size()) return {};
     return text.substr(static_cast<std::size_t>(start),
@@ -418,12 +462,12 @@ std::u16string Win32Desktop::LineFromText(Hwnd edit, int line, std::size_t maxUn
 std::optional<std::u16string> Win32Desktop::SendGetComboItem(Hwnd combo, int index) {
     if (IsNull(combo) || index < 0) return std::nullopt;
     const std::intptr_t len = BoundedSend(combo, CB_GETLBTEXTLEN, static_cast<std::uintptr_t>(index), 0);
-    if (notResponding_ || len < 0 || static_cast<std::size_t>(len) >= kMaxTextUnits) return std::nullopt;
+    if (NotResponding() || len < 0 || static_cast<std::size_t>(len) >= kMaxTextUnits) return std::nullopt;
     const std::size_t units = std::max(static_cast<std::size_t>(len) + 1, kMinComboBuffer);
     std::vector<wchar_t> buffer(units, L'\0');
     const std::intptr_t n = BoundedSend(combo, CB_GETLBTEXT, static_cast<std::uintptr_t>(index),
                                         reinterpret_cast<std::intptr_t>(buffer.data()));
-    if (notResponding_ || n < 0) return std::nullopt;
+    if (NotResponding() || n < 0) return std::nullopt;
     buffer[units - 1] = L'\0';
     return TextUpToNul(buffer.data(), std::min(static_cast<std::size_t>(n), units - 1));
 }
@@ -439,7 +483,7 @@ Hwnd Win32Desktop::SetActiveWindow(Hwnd window) {
 }
 
 bool Win32Desktop::ShowWindow(Hwnd window, int command) {
-    if (IsNull(window) || notResponding_) return false;
+    if (IsNull(window) || NotResponding()) return false;
     // ShowWindow on another thread's window waits for that thread without a
     // bound: a program that stopped answering is found out by a bounded
     // WM_NULL first, and its window is left as it is.
@@ -472,26 +516,48 @@ void Win32Desktop::HoldBrowserTypes() {
     if (!browserTypes_) browserTypes_ = std::make_shared<BrowserTypeLibraryHold>();
 }
 
+bool Win32Desktop::NotResponding() const { return notResponding_ || (pageCalls_ && pageCalls_->GaveUp()); }
+
+const std::shared_ptr<PageCallThread>& Win32Desktop::PageCalls() {
+    if (!pageCalls_) pageCalls_ = std::make_shared<PageCallThread>(pageCallBoundMs_);
+    return pageCalls_;
+}
+
 std::shared_ptr<PageRootDocument> Win32Desktop::ObjectFromLresult(Module oleacc, std::intptr_t lresult) {
     const ObjectFromLresultFn f = LookUpObjectFromLresult(oleacc);
-    if (!f) return nullptr;
+    if (!f || NotResponding()) return nullptr;
     HoldBrowserTypes();
-    ComPtr<IHTMLDocument> document;
-    if (FAILED(f(static_cast<LRESULT>(lresult), __uuidof(IHTMLDocument), 0, document.put_void())) || !document) {
-        return nullptr;
-    }
-    return std::make_shared<ComPageRootDocument>(std::move(document));
+    // The proxy belongs to the apartment it is unmarshalled in: the page-call thread's.
+    ComPtr<IHTMLDocument> document = PageCalls()
+                                         ->Run([f, lresult] {
+                                             ComPtr<IHTMLDocument> out;
+                                             if (FAILED(f(static_cast<LRESULT>(lresult), __uuidof(IHTMLDocument), 0,
+                                                          out.put_void()))) {
+                                                 out.reset();
+                                             }
+                                             return out;
+                                         })
+                                         .value_or(nullptr);
+    if (!document) return nullptr;
+    return std::make_shared<ComPageRootDocument>(pageCalls_, std::move(document));
 }
 
 std::shared_ptr<PageAccessible> Win32Desktop::AccessibleObjectFromPoint(Point screen) {
+    if (NotResponding()) return nullptr;
     HoldBrowserTypes();
-    ComPtr<IAccessible> accessible;
-    ScopedVariant child;
-    if (FAILED(::AccessibleObjectFromPoint(POINT{screen.x, screen.y}, accessible.put(), child.get())) ||
-        !accessible) {
-        return nullptr;
-    }
-    return std::make_shared<ComPageAccessible>(std::move(accessible));
+    ComPtr<IAccessible> accessible = PageCalls()
+                                         ->Run([screen] {
+                                             ComPtr<IAccessible> out;
+                                             ScopedVariant child;
+                                             if (FAILED(::AccessibleObjectFromPoint(POINT{screen.x, screen.y},
+                                                                                    out.put(), child.get()))) {
+                                                 out.reset();
+                                             }
+                                             return out;
+                                         })
+                                         .value_or(nullptr);
+    if (!accessible) return nullptr;
+    return std::make_shared<ComPageAccessible>(pageCalls_, std::move(accessible));
 }
 
 }  // namespace qm::win32

@@ -1,5 +1,6 @@
 // The real Desktop: thin wrappers over user32, oleacc and the browser's COM
-// interfaces. Sends to other windows are bounded by kSendTimeoutMs.
+// interfaces. Sends to other windows are bounded by kSendTimeoutMs, calls
+// into their page objects by kPageCallBoundMs.
 // A file that also includes windows.h should include
 // platform/win32/windows_names.h first (see there).
 #pragma once
@@ -10,12 +11,20 @@
 
 namespace qm::win32 {
 
+class PageCallThread;
+
 class Win32Desktop final : public Desktop {
 public:
     // A healthy dispatch program answers within milliseconds; five seconds means hung.
     static constexpr unsigned kSendTimeoutMs = 5000;
 
-    explicit Win32Desktop(unsigned sendTimeoutMs = kSendTimeoutMs) : sendTimeoutMs_(sendTimeoutMs) {}
+    // A call into another program's page object (page_calls.h) is bounded too:
+    // the slowest a healthy page answers (its script) is about 250 ms, so one
+    // that has not answered in ten seconds is hung, and the desktop says so.
+    static constexpr unsigned kPageCallBoundMs = 10000;
+
+    explicit Win32Desktop(unsigned sendTimeoutMs = kSendTimeoutMs, unsigned pageCallBoundMs = kPageCallBoundMs)
+        : sendTimeoutMs_(sendTimeoutMs), pageCallBoundMs_(pageCallBoundMs) {}
 
     Hwnd FindWindow(const char16_t* className, const char16_t* windowName) override;
     Hwnd FindWindowEx(Hwnd parent, Hwnd childAfter, const char16_t* className,
@@ -45,7 +54,8 @@ public:
     std::optional<Point> GetCursorPos() override;
     void MouseEvent(std::uint32_t flags) override;
     void Sleep(std::uint32_t milliseconds) override;
-    bool NotResponding() const override { return notResponding_; }
+    // A send timed out, or a page call was given up.
+    bool NotResponding() const override;
     bool HasObjectFromLresult(Module oleacc) override;
     std::shared_ptr<PageRootDocument> ObjectFromLresult(Module oleacc, std::intptr_t lresult) override;
     std::shared_ptr<PageAccessible> AccessibleObjectFromPoint(Point screen) override;
@@ -60,9 +70,13 @@ private:
     // Loads the browser's type library on the first browser step and keeps it for
     // the request (see BrowserTypeLibraryHold).
     void HoldBrowserTypes();
+    // The thread that makes the page calls, started on the first one.
+    const std::shared_ptr<PageCallThread>& PageCalls();
 
     unsigned sendTimeoutMs_;
+    unsigned pageCallBoundMs_;
     std::shared_ptr<void> browserTypes_;
+    std::shared_ptr<PageCallThread> pageCalls_;
     bool notResponding_ = false;
 };
 

@@ -1,6 +1,7 @@
 // Requests cut short under Wine: a dispatch program that dies while the robot
-// types into it, and a robot that dies while its caller waits. Neither may
-// leave the caller without an answer or leave a process behind.
+// types into it, a map page whose script never returns, and a robot that dies
+// while its caller waits. None may leave the caller without an answer or leave
+// a process behind.
 #include <windows.h>
 
 #include <tlhelp32.h>
@@ -19,6 +20,7 @@
 #include "app/result_codes.h"
 #include "tests/e2e/e2e_session.h"
 #include "tests/e2e/e2e_support.h"
+#include "tests/e2e/sim_fixture.h"
 
 namespace qm::e2e {
 namespace {
@@ -138,6 +140,42 @@ TEST(RobotKilled, TheCallerSaysSoExitsNonZeroAndLeavesNoProcess) {
     EXPECT_EQ(run.exitCode, 2u) << run.output;
     EXPECT_NE(run.output.find("without answering (status 1)"), std::string::npos) << run.output;
     EXPECT_TRUE(ProcessesNamed(L"quillmere.exe").empty());
+}
+
+// A page script that never returns holds CManerXE4's page, and with it the
+// robot's call into that page: the call is given up after its bound, the
+// request ends with 99 and the caller gets that answer instead of killing a
+// robot that would never have answered.
+TEST(PageScriptNeverReturns, TheReadBackEndsWith99AndTheCallerGetsTheAnswer) {
+    const Program& p = kPrograms[2];
+    json request = SlowExample(p.example);
+    ASSERT_FALSE(request.is_discarded());
+    request["speed"] = 3;  // nothing here is cut short: the usual speed
+    SubstituteSession sim(p.exe, p.mainClass);
+    ASSERT_TRUE(sim.Start());
+
+    // An order to read back: entered, then shown again in an entry window.
+    const RunResult entered = RunCaller({L"--timeout", std::to_wstring(kCallerTimeoutS)}, request.dump(), 180000);
+    ASSERT_TRUE(entered.ended);
+    const json enteredAnswer = json::parse(entered.output, nullptr, false);
+    ASSERT_FALSE(enteredAnswer.is_discarded()) << entered.output;
+    ASSERT_EQ(enteredAnswer["result"], result::kSuccess) << entered.output;
+    ASSERT_TRUE(sim.Command(kOpenFirstOrder));
+
+    json read = request;
+    read["mode"] = 1;
+    read["readScript"] = "while (true) {}";
+    // Well above the robot's own bound, so only a robot stuck in the page call
+    // makes the caller give up.
+    constexpr DWORD kReadTimeoutS = 60;
+    const RunResult run = RunCaller({L"--timeout", std::to_wstring(kReadTimeoutS)}, read.dump(), 180000);
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(run.exitCode, 0u) << "the robot did not answer: " << run.output;
+    const json answer = json::parse(run.output, nullptr, false);
+    ASSERT_FALSE(answer.is_discarded()) << run.output;
+    EXPECT_EQ(answer["status"], 2);
+    EXPECT_EQ(answer["result"], result::kNotResponding) << run.output;
+    EXPECT_TRUE(ProcessesNamed(L"quillmere.exe").empty()) << "the robot was left running";
 }
 
 }  // namespace
