@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 
 namespace qm::win32 {
 
@@ -68,20 +69,36 @@ bool PageCallThread::Wait(std::unique_ptr<Job> job) {
         state_->job.reset();
         return false;
     }
-    // Messages sent to this thread's windows are answered meanwhile: the page
-    // call may itself be waiting for one (a window of the robot under the point
-    // an accessible object is asked for).
+    // This thread's messages are handled meanwhile, as a single-threaded
+    // apartment's own wait for a call does: the page call may itself wait for
+    // one (a window of the robot under the point an accessible object is asked
+    // for, or an object that lives in this apartment, whose calls arrive as
+    // posted messages). A quit message is kept for the loop that owns it.
     const ULONGLONG deadline = ::GetTickCount64() + boundMs_;
+    std::optional<WPARAM> quit;
+    bool finished = false;
     for (;;) {
         const ULONGLONG now = ::GetTickCount64();
         const DWORD left = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
         const HANDLE done = state_->done.get();
-        const DWORD woke = ::MsgWaitForMultipleObjectsEx(1, &done, left, QS_SENDMESSAGE, 0);
-        if (woke == WAIT_OBJECT_0) return true;
+        const DWORD woke = ::MsgWaitForMultipleObjectsEx(1, &done, left, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woke == WAIT_OBJECT_0) {
+            finished = true;
+            break;
+        }
         if (woke != WAIT_OBJECT_0 + 1 || left == 0) break;
         MSG msg;
-        ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                quit = msg.wParam;
+                continue;
+            }
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
     }
+    if (quit) ::PostQuitMessage(static_cast<int>(*quit));
+    if (finished) return true;
     state_->gaveUp.store(true);
     return false;
 }
