@@ -32,15 +32,17 @@ std::size_t SkipSpaces(std::u16string_view s) {
 
 }  // namespace
 
-// The white space of glibc's iswspace in a UTF-8 locale: the ASCII blank, tab,
-// LF, VT, FF and CR, and the Unicode space separators that may break a line.
-// The no-break spaces U+00A0, U+2007 and U+202F are not white space (they exist
-// to hold words together), and neither is U+0085, which is a control character.
+// The white space of Windows' iswspace, wherever the robot runs: the ASCII
+// blank, tab, LF, VT, FF and CR, and every Unicode space separator, the
+// no-break spaces U+00A0, U+2007 and U+202F included (a dispatch program that
+// pads a box with them pads it all the same). U+0085 is a control character,
+// not white space. Linux's iswspace leaves the no-break spaces out, so this
+// does not ask the C library.
 bool IsSpace(char16_t c) {
     if (c == u' ' || (c >= u'\t' && c <= u'\r')) return true;
-    if (c < 0x1680) return false;
-    return c == 0x1680 || (c >= 0x2000 && c <= 0x2006) || (c >= 0x2008 && c <= 0x200A) || c == 0x2028 ||
-           c == 0x2029 || c == 0x205F || c == 0x3000;
+    if (c < 0x00A0) return false;
+    return c == 0x00A0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 ||
+           c == 0x202F || c == 0x205F || c == 0x3000;
 }
 
 std::u16string TrimLeft(std::u16string_view s) { return std::u16string(s.substr(SkipSpaces(s))); }

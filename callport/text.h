@@ -12,8 +12,8 @@
 
 namespace qm {
 
-// White space as iswspace classifies it: blank, tab, LF, VT, FF, CR and the
-// other Unicode spaces.
+// White space as Windows' iswspace classifies it: blank, tab, LF, VT, FF, CR
+// and the other Unicode spaces, the no-break spaces included.
 bool IsSpace(char16_t c);
 std::u16string Trim(std::u16string_view s);
 std::u16string TrimLeft(std::u16string_view s);

@@ -38,10 +38,13 @@ const AdapterTextRules kAdapters[] = {
 
 bool HighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 
+// Windows' iswspace: the C library's here, and the no-break spaces.
+bool ReferenceSpace(char16_t c) { return std::iswspace(c) || c == 0x00A0 || c == 0x2007 || c == 0x202F; }
+
 std::u16string ReferenceTrim(std::u16string_view s) {
     std::size_t first = 0, last = s.size();
-    while (first < last && std::iswspace(s[first])) ++first;
-    while (last > first && std::iswspace(s[last - 1])) --last;
+    while (first < last && ReferenceSpace(s[first])) ++first;
+    while (last > first && ReferenceSpace(s[last - 1])) --last;
     return std::u16string(s.substr(first, last - first));
 }
 
