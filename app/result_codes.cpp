@@ -46,6 +46,8 @@ constexpr std::array kCatalogue = std::to_array<ResultCodeInfo>({
      "The map page has no eval, or the position script's text is not exactly two numbers (or the script does not fit)."},
     {adapter::kShared, result::kPlacementFailed, "PlacementFailed",
      "The map page's point script did not return true (or could not be formatted)."},
+    {adapter::kShared, result::kDeskBusy, "DeskBusy",
+     "Another request kept the desk (the dispatch programs of this session) for the whole wait of 120 s; nothing was touched."},
     {adapter::kShared, result::kNoObjectFromLresult, "NoObjectFromLresult",
      "The accessibility library offers no ObjectFromLresult."},
     {adapter::kShared, result::kNoFreshEntryWindow, "NoFreshEntryWindow",

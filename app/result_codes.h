@@ -44,6 +44,8 @@ constexpr int kScriptFailed = 48;
 constexpr int kPlacementFailed = 63;
 constexpr int kNoObjectFromLresult = 94;
 constexpr int kNoFreshEntryWindow = 95;
+// Request handling: another request kept the desk for the whole wait.
+constexpr int kDeskBusy = 90;
 constexpr int kNotResponding = 99;
 }  // namespace result
 

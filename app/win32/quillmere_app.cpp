@@ -7,11 +7,13 @@
 #include <cstring>
 #include <cwctype>
 
+#include "app/desk.h"
 #include "app/dispatch.h"
 #include "app/intake.h"
 #include "app/request_block.h"
 #include "app/utf.h"
 #include "app/win32/resource.h"
+#include "platform/win32/desk_mutex.h"
 #include "platform/win32/win32_desktop.h"
 
 namespace qm {
@@ -50,6 +52,13 @@ SIZE_T MappingSize(HANDLE mapping, const void* view) {
     MEMORY_BASIC_INFORMATION region{};
     if (::VirtualQuery(view, &region, sizeof region) == 0) return 0;
     return region.RegionSize;
+}
+
+// Sets the caller's desk event for this mapping, where the caller made one.
+void TellCallerDeskTaken(const std::wstring& mapName) {
+    const std::wstring name = mapName + win32::kDeskTakenEventSuffix;
+    win32::UniqueHandle event(::OpenEventW(EVENT_MODIFY_STATE, FALSE, name.c_str()));
+    if (event) ::SetEvent(event.get());
 }
 
 }  // namespace
@@ -145,6 +154,9 @@ void CQuillmereDlg::OnPaint() {
 }
 
 LRESULT CQuillmereDlg::OnRequest(WPARAM, LPARAM) {
+    // The thread dispatches its messages while it waits for the desk or a page
+    // call, so this message can come again: one request per process.
+    if (!m_request.Begin()) return 0;
     {
         win32::UniqueHandle mapping(::OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, m_strMapName.c_str()));
         if (!mapping) {
@@ -152,9 +164,13 @@ LRESULT CQuillmereDlg::OnRequest(WPARAM, LPARAM) {
         } else if (win32::MappedView view(::MapViewOfFile(mapping.get(), FILE_MAP_ALL_ACCESS, 0, 0, 0)); !view) {
             WriteStdout(kMapFailed);
         } else if (!ServeMappedBlock(view.get(), MappingSize(mapping.get(), view.get()), [&](RequestBlock& copy) {
-                       win32::Win32Desktop desktop;
-                       ServeRequest(copy, desktop,
-                                    static_cast<Module>(reinterpret_cast<std::uintptr_t>(m_hOleacc.get())));
+                       win32::DeskMutex desk;
+                       ServeAtDesk(copy, desk, [&](RequestBlock& atDesk) {
+                           TellCallerDeskTaken(m_strMapName);
+                           win32::Win32Desktop desktop;
+                           ServeRequest(atDesk, desktop,
+                                        static_cast<Module>(reinterpret_cast<std::uintptr_t>(m_hOleacc.get())));
+                       });
                    })) {
             // Too small to hold a request: never read or write past its end.
             WriteStdout(kTooSmall);

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "app/desk.h"
 #include "platform/win32/handles.h"
 
 namespace qm {
@@ -42,6 +43,7 @@ private:
     HICON m_hIcon;
     win32::UniqueModule m_hOleacc;
     std::wstring m_strMapName;
+    SingleRequest m_request;
 };
 
 // The mapping name in a command line: the line trimmed at both ends, accepted

@@ -1,6 +1,10 @@
 #include "tests/e2e/e2e_support.h"
 
+#include <tlhelp32.h>
+
 #include <atomic>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 #include "tools/quillmere-call/robot_process.h"
@@ -61,6 +65,37 @@ std::vector<HWND> WindowsOfProcess(DWORD pid) {
         },
         reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+std::vector<DWORD> ProcessesNamed(const wchar_t* exe) {
+    std::vector<DWORD> found;
+    win32::UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return found;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry))
+        if (::lstrcmpiW(entry.szExeFile, exe) == 0) found.push_back(entry.th32ProcessID);
+    return found;
+}
+
+DWORD WaitForProcess(const wchar_t* exe, DWORD timeoutMs) {
+    for (DWORD waited = 0; waited <= timeoutMs; waited += 50) {
+        const std::vector<DWORD> found = ProcessesNamed(exe);
+        if (!found.empty()) return found.front();
+        ::Sleep(50);
+    }
+    return 0;
+}
+
+bool Terminate(DWORD pid) {
+    win32::UniqueHandle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
+    if (!process || !::TerminateProcess(process.get(), 9)) return false;
+    return ::WaitForSingleObject(process.get(), 10000) == WAIT_OBJECT_0;
+}
+
+nlohmann::json Example(const char* file) {
+    std::ifstream in(std::string("Z:" QM_SOURCE_DIR "/examples/") + file);
+    return nlohmann::json::parse(std::string(std::istreambuf_iterator<char>(in), {}), nullptr, false);
 }
 
 }  // namespace qm::e2e

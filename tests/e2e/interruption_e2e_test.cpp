@@ -4,16 +4,11 @@
 // a process behind.
 #include <windows.h>
 
-#include <tlhelp32.h>
-
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
-#include <fstream>
-#include <ostream>
 #include <future>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -27,56 +22,14 @@ namespace {
 
 using nlohmann::json;
 
-// The processes now running from an executable of this file name.
-std::vector<DWORD> ProcessesNamed(const wchar_t* exe) {
-    std::vector<DWORD> found;
-    win32::UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot) return found;
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry))
-        if (::lstrcmpiW(entry.szExeFile, exe) == 0) found.push_back(entry.th32ProcessID);
-    return found;
-}
-
-// Waits up to timeoutMs for a process of exe to run; its id, or 0.
-DWORD WaitForProcess(const wchar_t* exe, DWORD timeoutMs) {
-    for (DWORD waited = 0; waited <= timeoutMs; waited += 50) {
-        const std::vector<DWORD> found = ProcessesNamed(exe);
-        if (!found.empty()) return found.front();
-        ::Sleep(50);
-    }
-    return 0;
-}
-
-bool Terminate(DWORD pid) {
-    win32::UniqueHandle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
-    if (!process || !::TerminateProcess(process.get(), 9)) return false;
-    return ::WaitForSingleObject(process.get(), 10000) == WAIT_OBJECT_0;
-}
-
 // An example request from the source tree, at the slow speed so that an entry
 // is well under way when its program is taken away.
 json SlowExample(const char* file) {
-    std::ifstream in(std::string("Z:" QM_SOURCE_DIR "/examples/") + file);
-    json request = json::parse(std::string(std::istreambuf_iterator<char>(in), {}), nullptr, false);
+    json request = Example(file);
     if (!request.is_discarded()) request["speed"] = 1;
     return request;
 }
 
-struct Program {
-    const wchar_t* exe;
-    const wchar_t* mainClass;
-    const char* example;
-};
-void PrintTo(const Program& p, std::ostream* os) { *os << p.example; }
-// One row per served dispatch program.
-const Program kPrograms[] = {
-    {L"logid2-sim.exe", L"SmartD2-", "logid2-enter.json"},
-    {L"logid5-sim.exe", L"D5-", "logid5-enter.json"},
-    {L"cmanerxe4-sim.exe", L"Tfrm_Main", "cmanerxe4-enter.json"},
-    {L"icon2013-sim.exe", L"I_Driver by IconSoft.CO.,LTD", "icon2013-enter.json"},
-};
 
 // How long after the robot started its program is taken away: inside every
 // program's slow entry, which takes far longer.
@@ -114,11 +67,7 @@ TEST_P(Interrupted, ADispatchProgramThatDiesMidEntryStillGetsTheCallerAnAnswer) 
     std::printf("%s: result %d %s\n", p.example, code, answer["resultName"].dump().c_str());
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryProgram, Interrupted, ::testing::ValuesIn(kPrograms),
-                         [](const ::testing::TestParamInfo<Program>& info) {
-                             std::string name(info.param.example);
-                             return name.substr(0, name.find('-'));
-                         });
+INSTANTIATE_TEST_SUITE_P(EveryProgram, Interrupted, ::testing::ValuesIn(kPrograms), ProgramName);
 
 TEST(RobotKilled, TheCallerSaysSoExitsNonZeroAndLeavesNoProcess) {
     const Program& p = kPrograms[0];

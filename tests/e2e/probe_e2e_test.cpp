@@ -16,7 +16,7 @@ namespace {
 
 using nlohmann::json;
 
-struct Program {
+struct ProbedProgram {
     const wchar_t* exe;
     const wchar_t* mainClass;
     const wchar_t* kind;
@@ -24,7 +24,7 @@ struct Program {
     const char* expected;  // what the table says of it
 };
 
-const Program kPrograms[] = {
+const ProbedProgram kProbedPrograms[] = {
     {L"logid2-sim.exe", L"SmartD2-", L"1", L"현금", "label 현금 is missing; a request would end with 19 CashLabelNotFound"},
     {L"logid5-sim.exe", L"D5-", L"2", L"업소비",
      "dialog with 업소비 is missing; a request would end with 23 BusinessFeeLabelNotFound"},
@@ -35,7 +35,7 @@ const Program kPrograms[] = {
 };
 
 // Test names show the substitute's file name.
-void PrintTo(const Program& p, std::ostream* os) {
+void PrintTo(const ProbedProgram& p, std::ostream* os) {
     for (const wchar_t* c = p.exe; *c != 0; ++c) *os << static_cast<char>(*c);
 }
 
@@ -43,7 +43,7 @@ RunResult Probe(const std::wstring& args) {
     return RunProgram(L"quillmere-probe.exe", L"quillmere-probe.exe " + args, 120000);
 }
 
-class ProbeEndToEnd : public ::testing::TestWithParam<Program> {
+class ProbeEndToEnd : public ::testing::TestWithParam<ProbedProgram> {
 protected:
     ProbeEndToEnd() : sim_(GetParam().exe, GetParam().mainClass) {}
     void TearDown() override { sim_.Stop(); }
@@ -51,7 +51,7 @@ protected:
 };
 
 TEST_P(ProbeEndToEnd, TableNamesTheAnchorLeftOutAndItsCode) {
-    const Program& p = GetParam();
+    const ProbedProgram& p = GetParam();
     ASSERT_TRUE(sim_.Start({L"--omit", p.omit}));
     const RunResult r = Probe(L"--adapter all --open-new");
     ASSERT_TRUE(r.ended);
@@ -62,7 +62,7 @@ TEST_P(ProbeEndToEnd, TableNamesTheAnchorLeftOutAndItsCode) {
 }
 
 TEST_P(ProbeEndToEnd, JsonOfACompleteScreenHasEveryAnchorFound) {
-    const Program& p = GetParam();
+    const ProbedProgram& p = GetParam();
     ASSERT_TRUE(sim_.Start());
     const RunResult r = Probe(std::wstring(L"--json --open-new --adapter ") + p.kind);
     ASSERT_TRUE(r.ended);
@@ -87,8 +87,8 @@ TEST_P(ProbeEndToEnd, JsonOfACompleteScreenHasEveryAnchorFound) {
     EXPECT_EQ(1, opened);
 }
 
-INSTANTIATE_TEST_SUITE_P(EachSubstitute, ProbeEndToEnd, ::testing::ValuesIn(kPrograms),
-                         [](const ::testing::TestParamInfo<Program>& info) {
+INSTANTIATE_TEST_SUITE_P(EachSubstitute, ProbeEndToEnd, ::testing::ValuesIn(kProbedPrograms),
+                         [](const ::testing::TestParamInfo<ProbedProgram>& info) {
                              return std::string("adapter") + static_cast<char>('0' + info.index + 1);
                          });
 

@@ -18,7 +18,9 @@
 #include <string>
 
 #include "app/request_block.h"
+#include "app/result_codes.h"
 #include "app/utf.h"
+#include "platform/win32/desk_mutex.h"
 #include "platform/win32/handles.h"
 #include "tools/quillmere-call/request_json.h"
 #include "tools/quillmere-call/robot_process.h"
@@ -158,6 +160,13 @@ int wmain(int argc, wchar_t** argv) {
         return static_cast<double>(to.QuadPart - from.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
     };
 
+    // Set by the robot once it took the desk: the time before it went to
+    // waiting for another request to end.
+    qm::win32::UniqueHandle deskTaken(
+        ::CreateEventW(nullptr, TRUE, FALSE, (name + qm::win32::kDeskTakenEventSuffix).c_str()));
+    LARGE_INTEGER deskAt{};
+    bool deskSeen = false;
+
     std::unique_ptr<ChildProcess> child;
     started = now();
     try {
@@ -174,6 +183,10 @@ int wmain(int argc, wchar_t** argv) {
         if (seen >= 1 && !taken) {
             took = now();
             taken = true;
+        }
+        if (taken && !deskSeen && deskTaken && ::WaitForSingleObject(deskTaken.get(), 0) == WAIT_OBJECT_0) {
+            deskAt = now();
+            deskSeen = true;
         }
         if (seen == 2) {
             done = now();
@@ -211,8 +224,14 @@ int wmain(int argc, wchar_t** argv) {
     nlohmann::ordered_json out = qm::call::DescribeAnswer(*answer, block->order.adapterKind);
     if (!child->Output().empty()) out["robotOutput"] = child->Output();
     const double wallMs = ms(started, now());
+    // The wait for the desk is part of the work: until the robot took the
+    // desk, or all of it when the robot never did (the desk stayed busy).
+    double lockWaitMs = 0;
+    if (deskSeen) lockWaitMs = ms(took, deskAt);
+    else if (answer->result == qm::result::kDeskBusy) lockWaitMs = ms(took, done);
     out["timing"] = {{"startMs", std::lround(ms(started, took))},
                      {"workMs", std::lround(ms(took, done))},
+                     {"lockWaitMs", std::lround(lockWaitMs)},
                      {"cpuMs", std::lround(child->CpuMs())},
                      {"wallMs", std::lround(wallMs)}};
     WriteTo(STD_OUTPUT_HANDLE, qm::call::AnswerText(out) + "\n");

@@ -6,7 +6,7 @@
 //
 // Exit codes: 0 every anchor of every running program found, 1 one is missing
 // (or a program stopped answering, or the one program asked for is not
-// running), 2 bad usage.
+// running, or a request kept the desk for 5 s), 2 bad usage.
 #include "platform/win32/windows_names.h"
 
 #include <map>
@@ -15,10 +15,14 @@
 #include <vector>
 
 #include "app/utf.h"
+#include "platform/win32/desk_mutex.h"
 #include "platform/win32/win32_desktop.h"
 #include "tools/quillmere-probe/probe.h"
 
 namespace {
+
+// How long the probe waits for a running request to end.
+constexpr std::uint32_t kDeskWaitMs = 5000;
 
 // A console gets UTF-16 (so Korean shows whatever its code page); a pipe or a
 // file gets UTF-8.
@@ -53,6 +57,17 @@ int wmain(int argc, wchar_t** argv) {
     if (parsed.help) {
         Write(STD_OUTPUT_HANDLE, qm::probe::kUsage);
         return qm::probe::kExitAllFound;
+    }
+
+    // The probe reads windows that a running request is changing, and with
+    // --open-new it presses a reception button: it waits its turn at the desk
+    // like a robot, but only briefly.
+    qm::win32::DeskMutex desk;
+    if (desk.Acquire(kDeskWaitMs).turn == qm::DeskTurn::Busy) {
+        Write(STD_ERROR_HANDLE, "quillmere-probe: a request is running on this desk (it kept the desk for " +
+                                    std::to_string(kDeskWaitMs / 1000) +
+                                    " s); probe again once it has ended\n");
+        return qm::probe::kExitSomethingMissing;
     }
 
     // Each program on a desktop of its own: one that stops answering is
