@@ -9,71 +9,79 @@
 
 namespace qm::win32 {
 
+// An owned resource of one kind, in the manner of WIL's unique_any: the
+// policy names its type, its value for "none", when a value is one to close,
+// and how to close it. Move-only.
+template <typename Policy>
+class UniqueAny {
+public:
+    using Type = typename Policy::Type;
+
+    UniqueAny() = default;
+    explicit UniqueAny(Type value) : value_(value) {}
+    UniqueAny(UniqueAny&& o) noexcept : value_(std::exchange(o.value_, Policy::kNone)) {}
+    UniqueAny& operator=(UniqueAny&& o) noexcept {
+        if (this != &o) reset(std::exchange(o.value_, Policy::kNone));
+        return *this;
+    }
+    UniqueAny(const UniqueAny&) = delete;
+    UniqueAny& operator=(const UniqueAny&) = delete;
+    ~UniqueAny() { reset(); }
+
+    Type get() const { return value_; }
+    explicit operator bool() const { return Policy::Owns(value_); }
+    // Closes what is held and holds value instead.
+    void reset(Type value = Policy::kNone) {
+        if (Policy::Owns(value_)) Policy::Close(value_);
+        value_ = value;
+    }
+    // Hands the value over to the caller, who closes it.
+    Type release() { return std::exchange(value_, Policy::kNone); }
+    // For out-parameters: closes what is held and hands out the empty slot.
+    Type* put() {
+        reset();
+        return &value_;
+    }
+
+private:
+    Type value_ = Policy::kNone;
+};
+
+namespace policy {
 // A kernel handle; null and INVALID_HANDLE_VALUE both mean "none".
-class UniqueHandle {
-public:
-    UniqueHandle() = default;
-    explicit UniqueHandle(HANDLE h) : h_(h) {}
-    UniqueHandle(UniqueHandle&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
-    UniqueHandle& operator=(UniqueHandle&& o) noexcept {
-        if (this != &o) reset(std::exchange(o.h_, nullptr));
-        return *this;
-    }
-    ~UniqueHandle() { reset(); }
-    HANDLE get() const { return h_; }
-    explicit operator bool() const { return h_ != nullptr && h_ != INVALID_HANDLE_VALUE; }
-    void reset(HANDLE h = nullptr) {
-        if (*this) ::CloseHandle(h_);
-        h_ = h;
-    }
-    HANDLE release() { return std::exchange(h_, nullptr); }
-
-private:
-    HANDLE h_ = nullptr;
+struct Handle {
+    using Type = HANDLE;
+    static constexpr Type kNone = nullptr;
+    static bool Owns(Type h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void Close(Type h) { ::CloseHandle(h); }
 };
-
 // A view of a file mapping.
-class MappedView {
-public:
-    MappedView() = default;
-    explicit MappedView(void* p) : p_(p) {}
-    MappedView(MappedView&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
-    MappedView& operator=(MappedView&& o) noexcept {
-        if (this != &o) reset(std::exchange(o.p_, nullptr));
-        return *this;
-    }
-    ~MappedView() { reset(); }
-    void* get() const { return p_; }
-    explicit operator bool() const { return p_ != nullptr; }
-    void reset(void* p = nullptr) {
-        if (p_) ::UnmapViewOfFile(p_);
-        p_ = p;
-    }
-
-private:
-    void* p_ = nullptr;
+struct View {
+    using Type = void*;
+    static constexpr Type kNone = nullptr;
+    static bool Owns(Type p) { return p != nullptr; }
+    static void Close(Type p) { ::UnmapViewOfFile(p); }
 };
-
 // A module loaded with LoadLibraryW.
-class UniqueModule {
-public:
-    UniqueModule() = default;
-    explicit UniqueModule(HMODULE m) : m_(m) {}
-    UniqueModule(UniqueModule&& o) noexcept : m_(std::exchange(o.m_, nullptr)) {}
-    UniqueModule& operator=(UniqueModule&& o) noexcept {
-        if (this != &o) reset(std::exchange(o.m_, nullptr));
-        return *this;
-    }
-    ~UniqueModule() { reset(); }
-    HMODULE get() const { return m_; }
-    void reset(HMODULE m = nullptr) {
-        if (m_) ::FreeLibrary(m_);
-        m_ = m;
-    }
-
-private:
-    HMODULE m_ = nullptr;
+struct Module {
+    using Type = HMODULE;
+    static constexpr Type kNone = nullptr;
+    static bool Owns(Type m) { return m != nullptr; }
+    static void Close(Type m) { ::FreeLibrary(m); }
 };
+// A string of OLE Automation.
+struct Bstr {
+    using Type = BSTR;
+    static constexpr Type kNone = nullptr;
+    static bool Owns(Type b) { return b != nullptr; }
+    static void Close(Type b) { ::SysFreeString(b); }
+};
+}  // namespace policy
+
+using UniqueHandle = UniqueAny<policy::Handle>;
+using MappedView = UniqueAny<policy::View>;
+using UniqueModule = UniqueAny<policy::Module>;
+using ScopedBstr = UniqueAny<policy::Bstr>;
 
 // An owned COM interface pointer.
 template <typename T>
@@ -124,29 +132,6 @@ public:
 
 private:
     T* p_ = nullptr;
-};
-
-// An owned BSTR.
-class ScopedBstr {
-public:
-    ScopedBstr() = default;
-    explicit ScopedBstr(const wchar_t* text) : b_(::SysAllocString(text)) {}
-    ScopedBstr(const wchar_t* text, UINT length) : b_(::SysAllocStringLen(text, length)) {}
-    ScopedBstr(const ScopedBstr&) = delete;
-    ScopedBstr& operator=(const ScopedBstr&) = delete;
-    ~ScopedBstr() { reset(); }
-    void reset() {
-        if (b_) ::SysFreeString(std::exchange(b_, nullptr));
-    }
-    BSTR get() const { return b_; }
-    BSTR* put() {
-        reset();
-        return &b_;
-    }
-    UINT length() const { return b_ ? ::SysStringLen(b_) : 0; }
-
-private:
-    BSTR b_ = nullptr;
 };
 
 // An owned VARIANT, initialised on construction and cleared on destruction.

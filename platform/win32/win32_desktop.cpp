@@ -73,7 +73,8 @@ public:
 
     std::optional<std::int32_t> GetDispId(const std::u16string& name) override {
         return p_.Run([name](IDispatchEx* p) -> std::optional<std::int32_t> {
-                     ScopedBstr bstr(reinterpret_cast<const wchar_t*>(name.data()), static_cast<UINT>(name.size()));
+                     ScopedBstr bstr(::SysAllocStringLen(reinterpret_cast<const wchar_t*>(name.data()),
+                                                         static_cast<UINT>(name.size())));
                      if (!bstr.get()) return std::nullopt;
                      DISPID id = DISPID_UNKNOWN;
                      if (FAILED(p->GetDispID(bstr.get(), fdexNameCaseSensitive, &id))) return std::nullopt;
@@ -119,7 +120,7 @@ public:
         return p_.Run([](IHTMLDocument2* p) -> std::optional<std::u16string> {
                      ScopedBstr url;
                      if (FAILED(p->get_URL(url.put()))) return std::nullopt;
-                     return Text(url.get() ? url.get() : L"", url.length());
+                     return Text(url.get() ? url.get() : L"", ::SysStringLen(url.get()));
                  })
             .value_or(std::nullopt);
     }

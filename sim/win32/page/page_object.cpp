@@ -24,7 +24,6 @@ namespace qm::sim::page {
 namespace {
 
 using win32::ComPtr;
-using win32::ScopedBstr;
 using win32::ScopedVariant;
 
 // {F414C260-6AC0-11CF-B6D1-00AA00BBBB58}: the JScript engine.
