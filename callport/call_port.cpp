@@ -103,6 +103,31 @@ AmountRead ReadAmountInto(Desktop& desktop, Hwnd box, char16_t* field, std::size
     return read;
 }
 
+int ReadPlaceBox(Desktop& desktop, std::size_t bufferUnits, Hwnd box, PlaceRecord& place, int emptyCode) {
+    const std::u16string raw = desktop.SendGetText(box, bufferUnits);
+    if (desktop.NotResponding()) return result::kNotResponding;
+    if (raw.empty()) return emptyCode;
+    WriteField(place.fullText, Trim(raw));
+    CopyBracketedText(raw.c_str(), &place);
+    return result::kSuccess;
+}
+
+int ReadViaBoxes(Desktop& desktop, std::size_t bufferUnits, const Hwnd (&names)[3], const Hwnd (&details)[3],
+                 PlaceRecord (&via)[3], ViaDetail detail, int& count) {
+    for (count = 0; count < 3; ++count) {
+        const std::u16string raw = desktop.SendGetText(names[count], bufferUnits);
+        if (desktop.NotResponding()) return result::kNotResponding;
+        if (raw.empty()) break;
+        const std::u16string name = Trim(raw);
+        WriteField(via[count].name, name);
+        const std::u16string shown = desktop.SendGetText(details[count], bufferUnits);
+        if (desktop.NotResponding()) return result::kNotResponding;
+        WriteField(via[count].fullText, shown.empty() ? name : Trim(shown));
+        PrefixViaName(via[count], detail);
+    }
+    return result::kSuccess;
+}
+
 void PostCommandAndMouseClick(Desktop& desktop, Hwnd parent, Hwnd control) {
     const int id = desktop.GetDlgCtrlID(control);
     PostUnlessNotResponding(desktop, parent, WM_COMMAND, MakeWParam(id & 0xFFFF, BN_CLICKED), static_cast<std::intptr_t>(control));

@@ -44,6 +44,18 @@ template <std::size_t N>
 AmountRead ReadAmountInto(Desktop& desktop, Hwnd box, char16_t (&field)[N]) {
     return ReadAmountInto(desktop, box, field, N);
 }
+// The place boxes of an entry window that shows places as the operator typed
+// them (CManerXE4, Icon2013), each read with WM_GETTEXT into bufferUnits units.
+// A place box: its text trimmed as the place's full text, the part in brackets
+// as its name. emptyCode when the box is empty; 99 once the program stopped
+// answering; else 0.
+int ReadPlaceBox(Desktop& desktop, std::size_t bufferUnits, Hwnd box, PlaceRecord& place, int emptyCode);
+// The via boxes up to the first empty one: the name box trimmed as the name,
+// the detail box trimmed (the name where it is empty) as the full text, the
+// name then completed from it (PrefixViaName). count: the via points read.
+// 99 once the program stopped answering; else 0.
+int ReadViaBoxes(Desktop& desktop, std::size_t bufferUnits, const Hwnd (&names)[3], const Hwnd (&details)[3],
+                 PlaceRecord (&via)[3], ViaDetail detail, int& count);
 // Posts the control's BN_CLICKED command to parent, then a real mouse click just
 // below the control's client area, and puts the cursor back. When the control's
 // rectangles cannot be read no real click is made and the cursor stays put.

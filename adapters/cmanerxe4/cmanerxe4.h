@@ -108,7 +108,8 @@ private:
     // The timed scan over the "TFrm_JON01N" windows: a fresh window (register
     // button only, empty caller box) or one holding an order.
     bool ScanEntryWindows(bool fresh);
-    // WM_GETTEXT into 1024 units.
+    // Every box is read with WM_GETTEXT into this many units.
+    static constexpr std::size_t kBoxUnits = 1024;
     std::u16string Read(Hwnd box);
     // The entry sequences of CManerXE4's boxes.
     void SelectEntry(Hwnd box, const std::u16string& text);

@@ -30,7 +30,7 @@ std::u16string Normalised(std::u16string_view text) { return Remove(Trim(text), 
 
 }  // namespace
 
-std::u16string CCallPortCManerXE4::Read(Hwnd box) { return desktop.SendGetText(box, 1024); }
+std::u16string CCallPortCManerXE4::Read(Hwnd box) { return desktop.SendGetText(box, kBoxUnits); }
 
 void CCallPortCManerXE4::SelectEntry(Hwnd box, const std::u16string& text) {
     desktop.SendSetText(box, text);

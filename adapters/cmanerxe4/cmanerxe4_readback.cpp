@@ -58,30 +58,15 @@ int CCallPortCManerXE4::ReadEntryWindow(Module oleacc, const char16_t* readScrip
     if (Hung()) return kHung;
     WriteField(o.customerPhone2, Remove(Trim(raw), u'-'));
 
-    raw = Read(c_.originEdit);
-    if (Hung()) return kHung;
-    if (raw.empty()) return code::kOriginEmpty;
-    WriteField(o.origin.fullText, Trim(raw));
-    CopyBracketedText(raw.c_str(), &o.origin);
-    raw = Read(c_.destEdit);
-    if (Hung()) return kHung;
-    if (raw.empty()) return code::kDestinationEmpty;
-    WriteField(o.destination.fullText, Trim(raw));
-    CopyBracketedText(raw.c_str(), &o.destination);
-
+    if (int c = ReadPlaceBox(desktop, kBoxUnits, c_.originEdit, o.origin, code::kOriginEmpty); c != kOk) return c;
+    if (int c = ReadPlaceBox(desktop, kBoxUnits, c_.destEdit, o.destination, code::kDestinationEmpty); c != kOk)
+        return c;
     const bool hasVia = HasViaMarker(ReadField(o.origin.fullText));
+    int vias = 0;
     if (hasVia) {
-        for (int i = 0; i < 3; ++i) {
-            raw = Read(c_.viaEdit[i]);
-            if (Hung()) return kHung;
-            if (raw.empty()) break;
-            const std::u16string name = Trim(raw);
-            WriteField(o.via[i].name, name);
-            const std::u16string detail = Read(c_.viaDetailEdit[i]);
-            if (Hung()) return kHung;
-            WriteField(o.via[i].fullText, detail.empty() ? name : Trim(detail));
-            PrefixViaName(o.via[i]);
-        }
+        if (int c = ReadViaBoxes(desktop, kBoxUnits, c_.viaEdit, c_.viaDetailEdit, o.via, ViaDetail::Whole, vias);
+            c != kOk)
+            return c;
     }
 
     if (int c = ReadPlacePosition(oleacc, readScript, Place::Origin, o.origin); c != kOk) return c;

@@ -97,6 +97,8 @@ private:
     // The order-window test over the main window's popups, within windowWait:
     // a fresh window (empty customer search box) or one holding an order.
     bool ScanOrderWindows(bool fresh);
+    // Every box is read with room for 1024 characters (and the NUL).
+    static constexpr std::size_t kBoxUnits = 1025;
     std::u16string Read(Hwnd box);
     // Posts "닫기(X)" to the order dialog when both are known; returns code.
     int Close(int code);

@@ -34,8 +34,7 @@ int PayComboIndex(int payType) {
 
 }  // namespace
 
-// Every box is read with room for 1024 characters (and the NUL).
-std::u16string CCallPortIcon2013::Read(Hwnd box) { return desktop.SendGetText(box, 1025); }
+std::u16string CCallPortIcon2013::Read(Hwnd box) { return desktop.SendGetText(box, kBoxUnits); }
 
 void CCallPortIcon2013::PostToDialog(Hwnd button) {
     if (IsNull(c_.orderDialog) || IsNull(button)) return;

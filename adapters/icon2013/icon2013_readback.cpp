@@ -60,30 +60,15 @@ int CCallPortIcon2013::ReadOrderWindow(Module oleacc, const char16_t* readScript
     // A number the customer keeps private is shown as "공개번호".
     WriteField(o.customerPhone2, Contains(raw, u"공개번호") ? std::u16string() : Remove(raw, u'-'));
 
-    raw = Read(c_.originEdit);
-    if (Hung()) return kHung;
-    if (raw.empty()) return code::kOriginEmpty;
-    WriteField(o.origin.fullText, Trim(raw));
-    CopyBracketedText(raw.c_str(), &o.origin);
-    raw = Read(c_.destEdit);
-    if (Hung()) return kHung;
-    if (raw.empty()) return code::kDestinationEmpty;
-    WriteField(o.destination.fullText, Trim(raw));
-    CopyBracketedText(raw.c_str(), &o.destination);
-
+    if (int c = ReadPlaceBox(desktop, kBoxUnits, c_.originEdit, o.origin, code::kOriginEmpty); c != kOk) return c;
+    if (int c = ReadPlaceBox(desktop, kBoxUnits, c_.destEdit, o.destination, code::kDestinationEmpty); c != kOk)
+        return c;
     int vias = 0;
     if (HasViaMarker(ReadField(o.origin.fullText))) {
-        for (; vias < 3; ++vias) {
-            raw = Read(c_.viaEdit[vias]);
-            if (Hung()) return kHung;
-            if (raw.empty()) break;
-            const std::u16string name = Trim(raw);
-            WriteField(o.via[vias].name, name);
-            const std::u16string detail = Read(c_.viaDetailEdit[vias]);
-            if (Hung()) return kHung;
-            WriteField(o.via[vias].fullText, detail.empty() ? name : Trim(detail));
-            PrefixViaName(o.via[vias], ViaDetail::BeforeLenticular);
-        }
+        if (int c = ReadViaBoxes(desktop, kBoxUnits, c_.viaEdit, c_.viaDetailEdit, o.via, ViaDetail::BeforeLenticular,
+                                 vias);
+            c != kOk)
+            return c;
     }
 
     if (int c = ReadMapPositions(oleacc, readScript, o, vias); c != kOk) return c;
