@@ -5,7 +5,7 @@
 #include "adapters/icon2013/icon2013.h"
 #include "adapters/logid2/logid2.h"
 #include "adapters/logid5/logid5.h"
-#include "app/result_codes.h"
+#include "core/result_codes.h"
 
 namespace qm {
 namespace {

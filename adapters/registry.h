@@ -5,8 +5,8 @@
 #include <memory>
 #include <span>
 
-#include "app/delay_profile.h"
 #include "callport/call_port.h"
+#include "core/delay_profile.h"
 #include "platform/desktop.h"
 
 namespace qm {

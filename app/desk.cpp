@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/result_codes.h"
-#include "app/utf.h"
+#include "core/result_codes.h"
+#include "core/utf.h"
 
 namespace qm {
 namespace {

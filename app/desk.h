@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "app/request_block.h"
+#include "core/request_block.h"
 #include "platform/desk_lock.h"
 
 namespace qm {

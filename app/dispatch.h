@@ -4,9 +4,9 @@
 #include <memory>
 #include <span>
 
-#include "app/delay_profile.h"
-#include "app/request_block.h"
 #include "adapters/registry.h"
+#include "core/delay_profile.h"
+#include "core/request_block.h"
 #include "platform/desktop.h"
 
 namespace qm {

@@ -8,10 +8,10 @@
 #include <optional>
 #include <string>
 
-#include "app/delay_profile.h"
-#include "app/request_block.h"
 #include "callport/script_format.h"
 #include "callport/text.h"
+#include "core/delay_profile.h"
+#include "core/request_block.h"
 #include "platform/desktop.h"
 
 namespace qm {

@@ -1,6 +1,6 @@
 #include "callport/control_map.h"
 
-#include "app/utf.h"
+#include "core/utf.h"
 
 namespace qm {
 

@@ -21,8 +21,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/result_codes.h"
 #include "callport/windows.h"
+#include "core/result_codes.h"
 #include "platform/desktop.h"
 
 namespace qm {

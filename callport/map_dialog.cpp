@@ -1,8 +1,8 @@
 #include "callport/map_dialog.h"
 
-#include "app/result_codes.h"
 #include "callport/wait.h"
 #include "callport/windows.h"
+#include "core/result_codes.h"
 
 namespace qm {
 

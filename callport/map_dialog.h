@@ -3,7 +3,7 @@
 // browser that may come a little after the dialog. One search serves them all.
 #pragma once
 
-#include "app/delay_profile.h"
+#include "core/delay_profile.h"
 #include "platform/desktop.h"
 
 namespace qm {

@@ -3,9 +3,9 @@
 #include <string>
 
 #include "callport/call_port.h"
-#include "app/result_codes.h"
 #include "callport/text.h"
 #include "callport/wait.h"
+#include "core/result_codes.h"
 #include "platform/messages.h"
 
 namespace qm {

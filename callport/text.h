@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/request_block.h"
+#include "core/request_block.h"
 
 namespace qm {
 

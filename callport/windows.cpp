@@ -2,9 +2,9 @@
 
 #include <unordered_set>
 
-#include "app/result_codes.h"
 #include "callport/call_port.h"
 #include "callport/text.h"
+#include "core/result_codes.h"
 #include "platform/messages.h"
 
 namespace qm {

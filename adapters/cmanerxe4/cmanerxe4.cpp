@@ -2,9 +2,9 @@
 // pressing an entry window's buttons.
 #include "adapters/cmanerxe4/cmanerxe4.h"
 
-#include "app/result_codes.h"
 #include "callport/wait.h"
 #include "callport/windows.h"
+#include "core/result_codes.h"
 #include "platform/messages.h"
 
 namespace qm {

@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "adapters/cmanerxe4/cmanerxe4.h"
-#include "app/result_codes.h"
 #include "callport/text.h"
 #include "callport/windows.h"
+#include "core/result_codes.h"
 #include "platform/messages.h"
 
 namespace qm {

@@ -4,10 +4,10 @@
 #include <memory>
 
 #include "adapters/cmanerxe4/cmanerxe4.h"
-#include "app/result_codes.h"
 #include "callport/text.h"
 #include "callport/wait.h"
 #include "callport/windows.h"
+#include "core/result_codes.h"
 #include "platform/messages.h"
 
 namespace qm {

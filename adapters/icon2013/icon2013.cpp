@@ -5,9 +5,9 @@
 #include <unordered_set>
 #include <vector>
 
-#include "app/result_codes.h"
 #include "callport/wait.h"
 #include "callport/windows.h"
+#include "core/result_codes.h"
 #include "platform/messages.h"
 
 namespace qm {

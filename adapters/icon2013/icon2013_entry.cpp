@@ -6,9 +6,9 @@
 #include <iterator>
 
 #include "adapters/icon2013/icon2013.h"
-#include "app/result_codes.h"
 #include "callport/text.h"
 #include "callport/windows.h"
+#include "core/result_codes.h"
 #include "platform/messages.h"
 
 namespace qm {

@@ -5,10 +5,10 @@
 #include <string>
 
 #include "adapters/icon2013/icon2013.h"
-#include "app/result_codes.h"
-#include "app/utf.h"
 #include "callport/text.h"
 #include "callport/windows.h"
+#include "core/result_codes.h"
+#include "core/utf.h"
 #include "platform/messages.h"
 
 namespace qm {

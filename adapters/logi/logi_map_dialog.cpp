@@ -2,9 +2,9 @@
 
 #include <array>
 
-#include "app/result_codes.h"
-#include "callport/windows.h"
 #include "callport/text.h"
+#include "callport/windows.h"
+#include "core/result_codes.h"
 #include "platform/messages.h"
 
 namespace qm {

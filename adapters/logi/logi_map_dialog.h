@@ -12,11 +12,11 @@
 #include <string>
 #include <string_view>
 
-#include "app/delay_profile.h"
-#include "app/request_block.h"
 #include "callport/call_port.h"
 #include "callport/control_map.h"
 #include "callport/map_dialog.h"
+#include "core/delay_profile.h"
+#include "core/request_block.h"
 #include "platform/desktop.h"
 
 namespace qm {

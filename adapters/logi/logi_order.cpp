@@ -1,9 +1,9 @@
 #include "adapters/logi/logi_order.h"
 
 #include "adapters/logi/logi_windows.h"
-#include "app/result_codes.h"
 #include "callport/text.h"
 #include "callport/wait.h"
+#include "core/result_codes.h"
 #include "platform/messages.h"
 
 namespace qm::logi {

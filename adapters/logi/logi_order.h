@@ -10,10 +10,10 @@
 #include <string_view>
 
 #include "adapters/logi/logi_map_dialog.h"
-#include "app/delay_profile.h"
-#include "app/request_block.h"
 #include "callport/call_port.h"
 #include "callport/windows.h"
+#include "core/delay_profile.h"
+#include "core/request_block.h"
 #include "platform/desktop.h"
 
 namespace qm::logi {

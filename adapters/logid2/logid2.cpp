@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "adapters/logi/logi_windows.h"
-#include "app/result_codes.h"
 #include "callport/wait.h"
 #include "callport/windows.h"
+#include "core/result_codes.h"
 #include "platform/messages.h"
 
 namespace qm {

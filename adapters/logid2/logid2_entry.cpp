@@ -8,10 +8,10 @@
 #include "adapters/logi/logi_windows.h"
 #include "adapters/logid2/logid2.h"
 #include "adapters/logid2/logid2_order.h"
-#include "app/result_codes.h"
 #include "callport/text.h"
 #include "callport/wait.h"
 #include "callport/windows.h"
+#include "core/result_codes.h"
 #include "platform/messages.h"
 
 namespace qm {

@@ -4,7 +4,7 @@
 
 #include "adapters/logi/logi_order.h"
 #include "adapters/logid2/logid2.h"
-#include "app/result_codes.h"
+#include "core/result_codes.h"
 #include "platform/messages.h"
 
 namespace qm {

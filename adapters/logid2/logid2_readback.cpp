@@ -1,7 +1,7 @@
 // LogiD2 order read-back: what an entry window shows, copied into the order.
 #include "adapters/logid2/logid2.h"
 #include "adapters/logid2/logid2_order.h"
-#include "app/result_codes.h"
+#include "core/result_codes.h"
 
 namespace qm {
 

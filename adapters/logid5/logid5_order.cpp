@@ -6,8 +6,8 @@
 #include "adapters/logi/logi_order.h"
 #include "adapters/logi/logi_windows.h"
 #include "adapters/logid5/logid5.h"
-#include "app/result_codes.h"
 #include "callport/windows.h"
+#include "core/result_codes.h"
 
 namespace qm {
 

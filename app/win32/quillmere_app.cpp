@@ -9,10 +9,10 @@
 
 #include "app/desk.h"
 #include "app/dispatch.h"
-#include "app/intake.h"
-#include "app/request_block.h"
-#include "app/utf.h"
 #include "app/win32/resource.h"
+#include "core/intake.h"
+#include "core/request_block.h"
+#include "core/utf.h"
 #include "platform/win32/desk_mutex.h"
 #include "platform/win32/win32_desktop.h"
 

@@ -5,7 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/utf.h"
+#include "core/utf.h"
 #include "sim/kit/files.h"
 
 namespace qm::sim::kit {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/utf.h"
+#include "core/utf.h"
 #include "sim/kit/files.h"
 #include "sim/win32_host.h"
 

@@ -1,6 +1,6 @@
 // Reading an order back from a CManerXE4 entry window: every field, the
 // branch, payment, amount, via and consignment rules, and both map windows.
-#include "app/result_codes.h"
+#include "core/result_codes.h"
 #include "tests/adapters/cmanerxe4_world.h"
 
 namespace qm::cmanerxe4test {

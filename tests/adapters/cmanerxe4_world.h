@@ -10,9 +10,9 @@
 #include <string>
 
 #include "adapters/cmanerxe4/cmanerxe4.h"
-#include "app/delay_profile.h"
-#include "app/request_block.h"
 #include "callport/windows.h"
+#include "core/delay_profile.h"
+#include "core/request_block.h"
 #include "platform/messages.h"
 #include "sim/cmanerxe4/cmanerxe4_sim.h"
 #include "sim/fake_host.h"

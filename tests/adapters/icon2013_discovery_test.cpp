@@ -1,6 +1,6 @@
 // Finding Icon2013's windows: the way to a fresh order window, every walk of
 // the order dialog's control map, the map dialog, and closing order windows.
-#include "app/result_codes.h"
+#include "core/result_codes.h"
 #include "tests/adapters/icon2013_world.h"
 
 namespace qm::icon2013test {

@@ -3,7 +3,7 @@
 // the scenarios produce is in the catalogue for Icon2013.
 #include <set>
 
-#include "app/result_codes.h"
+#include "core/result_codes.h"
 #include "tests/adapters/icon2013_world.h"
 
 namespace qm::icon2013test {

@@ -11,9 +11,9 @@
 #include <string>
 
 #include "adapters/icon2013/icon2013.h"
-#include "app/delay_profile.h"
-#include "app/request_block.h"
 #include "callport/windows.h"
+#include "core/delay_profile.h"
+#include "core/request_block.h"
 #include "platform/messages.h"
 #include "sim/fake_host.h"
 #include "sim/icon2013/icon2013_sim.h"

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "app/delay_profile.h"
-#include "app/request_block.h"
 #include "callport/windows.h"
+#include "core/delay_profile.h"
+#include "core/request_block.h"
 #include "platform/messages.h"
 #include "sim/fake_host.h"
 #include "testing/fake_desktop.h"

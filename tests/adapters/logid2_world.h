@@ -10,15 +10,15 @@
 #include <set>
 #include <string>
 
-#include "callport/windows.h"
-#include "tests/adapters/logi_world.h"
 #include "adapters/logid2/logid2.h"
-#include "app/delay_profile.h"
-#include "app/request_block.h"
+#include "callport/windows.h"
+#include "core/delay_profile.h"
+#include "core/request_block.h"
 #include "platform/messages.h"
 #include "sim/fake_host.h"
 #include "sim/logid2/logid2_sim.h"
 #include "testing/fake_desktop.h"
+#include "tests/adapters/logi_world.h"
 
 namespace qm::logid2test {
 

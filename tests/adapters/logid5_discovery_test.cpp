@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/utf.h"
+#include "core/utf.h"
 
 #include "tests/adapters/logid5_world.h"
 

@@ -6,7 +6,7 @@
 #include <set>
 
 #include "adapters/logid5/logid5.h"
-#include "app/result_codes.h"
+#include "core/result_codes.h"
 #include "sim/logid5/logid5_sim.h"
 #include "tests/adapters/logi_world.h"
 

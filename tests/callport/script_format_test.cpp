@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/utf.h"
+#include "core/utf.h"
 
 namespace qm {
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <utility>
 
-#include "app/utf.h"
+#include "core/utf.h"
 
 namespace qm {
 namespace {

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "app/result_codes.h"
 #include "callport/control_map.h"
 #include "callport/wait.h"
 #include "callport/windows.h"
+#include "core/result_codes.h"
 #include "platform/messages.h"
 #include "testing/fake_desktop.h"
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/result_codes.h"
+#include "core/result_codes.h"
 #include "platform/win32/desk_mutex.h"
 #include "tests/e2e/e2e_session.h"
 #include "tests/e2e/e2e_support.h"

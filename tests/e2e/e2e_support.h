@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/request_block.h"
+#include "core/request_block.h"
 #include "platform/win32/handles.h"
 
 namespace qm::e2e {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/result_codes.h"
+#include "core/result_codes.h"
 #include "tests/e2e/e2e_session.h"
 #include "tests/e2e/e2e_support.h"
 #include "tests/e2e/sim_fixture.h"

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "app/result_codes.h"
-#include "app/utf.h"
+#include "core/result_codes.h"
+#include "core/utf.h"
 #include "tests/e2e/e2e_support.h"
 #include "tools/quillmere-call/robot_process.h"
 

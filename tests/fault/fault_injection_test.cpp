@@ -51,11 +51,11 @@
 #include <utility>
 #include <vector>
 
-#include "app/delay_profile.h"
 #include "app/dispatch.h"
-#include "app/request_block.h"
-#include "app/result_codes.h"
-#include "app/utf.h"
+#include "core/delay_profile.h"
+#include "core/request_block.h"
+#include "core/result_codes.h"
+#include "core/utf.h"
 #include "testing/fault_desktop.h"
 #include "tests/adapters/cmanerxe4_world.h"
 #include "tests/adapters/icon2013_world.h"

@@ -14,11 +14,11 @@
 
 #include "adapters/registry.h"
 #include "app/dispatch.h"
-#include "app/intake.h"
-#include "app/result_codes.h"
-#include "app/utf.h"
 #include "callport/call_port.h"
 #include "callport/script_format.h"
+#include "core/intake.h"
+#include "core/result_codes.h"
+#include "core/utf.h"
 #include "testing/fake_desktop.h"
 #include "tests/fuzz/fuzz_support.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "adapters/logi/logi_map_dialog.h"
-#include "app/result_codes.h"
+#include "core/result_codes.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace qm::fuzz {

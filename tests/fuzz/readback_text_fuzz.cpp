@@ -16,8 +16,8 @@
 #include <vector>
 #include <string>
 
-#include "app/request_block.h"
 #include "callport/text.h"
+#include "core/request_block.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace qm::fuzz {

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "app/utf.h"
+#include "core/utf.h"
 #include "tests/fuzz/fuzz_support.h"
 #include "tools/quillmere-call/request_json.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/utf.h"
+#include "core/utf.h"
 #include "platform/messages.h"
 #include "sim/cmanerxe4/cmanerxe4_sim.h"
 #include "sim/fake_host.h"

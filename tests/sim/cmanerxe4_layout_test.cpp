@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/utf.h"
+#include "core/utf.h"
 #include "sim/cmanerxe4/layout.h"
 #include "sim/cmanerxe4/options.h"
 

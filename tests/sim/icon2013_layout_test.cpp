@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/utf.h"
+#include "core/utf.h"
 #include "sim/icon2013/layout.h"
 #include "sim/icon2013/options.h"
 

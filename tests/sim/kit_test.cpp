@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <sstream>
 
-#include "app/utf.h"
+#include "core/utf.h"
 #include "platform/messages.h"
 #include "sim/fake_host.h"
 #include "sim/kit/files.h"

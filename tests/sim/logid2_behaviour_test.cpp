@@ -4,7 +4,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/utf.h"
+#include "core/utf.h"
 #include "tests/sim/logid2_fixture.h"
 
 namespace qm::sim::logid2::test {

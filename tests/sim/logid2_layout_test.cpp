@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/utf.h"
+#include "core/utf.h"
 #include "sim/logid2/layout.h"
 #include "sim/logid2/options.h"
 #include "tests/sim/readme_tables.h"

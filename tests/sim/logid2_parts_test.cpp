@@ -4,11 +4,11 @@
 
 #include <cmath>
 
-#include "app/utf.h"
-#include "sim/logid2/logid2_sim.h"
-#include "sim/logi/map_page.h"
-#include "sim/logid2/options.h"
+#include "core/utf.h"
 #include "sim/kit/orders.h"
+#include "sim/logi/map_page.h"
+#include "sim/logid2/logid2_sim.h"
+#include "sim/logid2/options.h"
 
 namespace qm::sim::logid2 {
 namespace {

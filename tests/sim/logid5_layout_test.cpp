@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/utf.h"
+#include "core/utf.h"
 #include "sim/logid5/layout.h"
 #include "sim/logid5/options.h"
 #include "tests/sim/readme_tables.h"

@@ -1,4 +1,4 @@
-#include "app/delay_profile.h"
+#include "core/delay_profile.h"
 
 #include <gtest/gtest.h>
 

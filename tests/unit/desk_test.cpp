@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "app/result_codes.h"
+#include "core/result_codes.h"
 #include "testing/fake_desk_lock.h"
 
 namespace qm {

@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/result_codes.h"
+#include "core/result_codes.h"
 #include "testing/fake_desktop.h"
 
 namespace qm {

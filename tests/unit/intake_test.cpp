@@ -1,4 +1,4 @@
-#include "app/intake.h"
+#include "core/intake.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "app/result_codes.h"
+#include "core/result_codes.h"
 
 namespace qm::call {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/result_codes.h"
+#include "core/result_codes.h"
 
 #include <gtest/gtest.h>
 

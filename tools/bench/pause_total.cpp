@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "app/dispatch.h"
-#include "app/result_codes.h"
+#include "core/result_codes.h"
 #include "sim/cmanerxe4/cmanerxe4_sim.h"
 #include "sim/fake_host.h"
 #include "sim/icon2013/icon2013_sim.h"

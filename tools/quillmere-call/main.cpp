@@ -17,9 +17,9 @@
 #include <memory>
 #include <string>
 
-#include "app/request_block.h"
-#include "app/result_codes.h"
-#include "app/utf.h"
+#include "core/request_block.h"
+#include "core/result_codes.h"
+#include "core/utf.h"
 #include "platform/win32/desk_mutex.h"
 #include "platform/win32/handles.h"
 #include "tools/quillmere-call/request_json.h"

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/result_codes.h"
-#include "app/utf.h"
+#include "core/result_codes.h"
+#include "core/utf.h"
 
 namespace qm::call {
 namespace {

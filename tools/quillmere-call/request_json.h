@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/request_block.h"
+#include "core/request_block.h"
 
 namespace qm::call {
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/utf.h"
+#include "core/utf.h"
 #include "platform/win32/desk_mutex.h"
 #include "platform/win32/win32_desktop.h"
 #include "tools/quillmere-probe/probe.h"

@@ -10,9 +10,9 @@
 #include "adapters/logid2/logid2.h"
 #include "adapters/logid5/logid5.h"
 #include "adapters/registry.h"
-#include "app/result_codes.h"
-#include "app/utf.h"
 #include "callport/windows.h"
+#include "core/result_codes.h"
+#include "core/utf.h"
 
 namespace qm::probe {
 

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "app/delay_profile.h"
 #include "callport/control_map.h"
+#include "core/delay_profile.h"
 #include "platform/desktop.h"
 
 namespace qm::probe {

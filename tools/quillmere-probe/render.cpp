@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <sstream>
 
-#include "app/utf.h"
+#include "core/utf.h"
 #include "tools/quillmere-probe/probe.h"
 
 namespace qm::probe {

@@ -1,4 +1,4 @@
-#include "app/request_block.h"
+#include "core/request_block.h"
 
 #include <algorithm>
 

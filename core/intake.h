@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <functional>
 
-#include "app/request_block.h"
+#include "core/request_block.h"
 
 namespace qm {
 

@@ -1,4 +1,4 @@
-#include "app/utf.h"
+#include "core/utf.h"
 
 namespace qm {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/intake.h"
+#include "core/intake.h"
 
 #include <atomic>
 #include <cstdint>
