@@ -55,23 +55,23 @@ TEST(ResultCatalogue, NamesAreUniquePerAdapterAndEveryRowSaysSomething) {
     }
 }
 
-// The README's table of result codes is the catalogue, row for row.
+// The table of docs/result-codes.md is the catalogue, row for row.
 TEST(ResultCatalogue, TheReadmeTableIsTheCatalogue) {
-    std::ifstream in(std::string(QM_SOURCE_DIR) + "/README.md");
-    ASSERT_TRUE(in) << "README.md not found";
+    std::ifstream in(std::string(QM_SOURCE_DIR) + "/docs/result-codes.md");
+    ASSERT_TRUE(in) << "docs/result-codes.md not found";
     std::stringstream text;
     text << in.rdbuf();
     const std::map<std::string, int> adapters{{"all", adapter::kShared}, {"LogiD2", adapter::kLogiD2},
                                               {"LogiD5", adapter::kLogiD5}, {"CManerXE4", adapter::kCManerXE4},
                                               {"Icon2013", adapter::kIcon2013}};
     const std::regex row(R"(^\| (\w+) \| (\d+) \| `(\w+)` \| (.*) \|$)");
-    std::set<std::tuple<int, int, std::string, std::string>> readme, catalogue;
+    std::set<std::tuple<int, int, std::string, std::string>> table, catalogue;
     std::string line;
     while (std::getline(text, line)) {
         std::smatch m;
         if (!std::regex_match(line, m, row)) continue;
         ASSERT_TRUE(adapters.count(m[1])) << line;
-        readme.insert({adapters.at(m[1]), std::stoi(m[2]), m[3], m[4]});
+        table.insert({adapters.at(m[1]), std::stoi(m[2]), m[3], m[4]});
     }
     std::string expected;
     const char* const adapterNames[] = {"all", "LogiD2", "LogiD5", "CManerXE4", "Icon2013"};
@@ -80,7 +80,7 @@ TEST(ResultCatalogue, TheReadmeTableIsTheCatalogue) {
         expected += std::string("| ") + adapterNames[info.adapter] + " | " + std::to_string(info.code) + " | `" +
                     info.name + "` | " + info.meaning + " |\n";
     }
-    EXPECT_EQ(readme, catalogue) << "the README's rows should read:\n" << expected;
+    EXPECT_EQ(table, catalogue) << "docs/result-codes.md's rows should read:\n" << expected;
 }
 
 }  // namespace
