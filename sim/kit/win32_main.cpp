@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/utf.h"
+#include "quillmere_version.h"
 #include "sim/kit/files.h"
 #include "sim/win32_host.h"
 
@@ -66,6 +67,10 @@ int RunSubstitute(HINSTANCE instance, const OptionParser& parser, const CommonOp
     }
     if (parsed.help) {
         Print(parser.Help());
+        return 0;
+    }
+    if (parsed.version) {
+        Print(name + u" " + Utf8ToUtf16(kVersion) + u"\n");
         return 0;
     }
 

@@ -8,6 +8,7 @@
 
 #include "app/result_codes.h"
 #include "app/utf.h"
+#include "quillmere_version.h"
 #include "tests/e2e/e2e_support.h"
 #include "tools/quillmere-call/robot_process.h"
 
@@ -123,6 +124,7 @@ TEST(Caller, PrintsTheAnswerAsJson) {
     EXPECT_EQ(answer["message"], "keep me");
     EXPECT_EQ(answer["order"]["fare"], "12000");
     EXPECT_EQ(answer["order"]["adapterKind"], 7);
+    EXPECT_EQ(answer["robotVersion"], kVersion) << "the robot's version resource";
 }
 
 TEST(Caller, RefusesBadRequestsWithoutStartingAnything) {
