@@ -7,9 +7,10 @@
 #include <vector>
 
 #include "app/utf.h"
-#include "quillmere_version.h"
 #include "sim/kit/files.h"
 #include "sim/win32_host.h"
+
+#include "quillmere_version.h"  // made by CMake
 
 namespace qm::sim::kit {
 namespace {

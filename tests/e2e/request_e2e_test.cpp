@@ -8,9 +8,10 @@
 
 #include "app/result_codes.h"
 #include "app/utf.h"
-#include "quillmere_version.h"
 #include "tests/e2e/e2e_support.h"
 #include "tools/quillmere-call/robot_process.h"
+
+#include "quillmere_version.h"  // made by CMake
 
 namespace qm::e2e {
 namespace {
