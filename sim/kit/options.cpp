@@ -35,6 +35,10 @@ std::u16string DecimalText(std::uint32_t value) {
 
 OptionParser::OptionParser(std::u16string program, std::u16string summary)
     : program_(std::move(program)), summary_(std::move(summary)) {
+    Option version;
+    version.name = u"--version";
+    version.help = u"print the program's name and version";
+    tail_.push_back(std::move(version));
     Option help;
     help.name = u"--help";
     help.help = u"this text";
@@ -42,8 +46,8 @@ OptionParser::OptionParser(std::u16string program, std::u16string summary)
 }
 
 void OptionParser::Add(std::vector<Option>& list, Option option) {
-    // The tail's last entry is --help; everything else goes before it.
-    if (&list == &tail_) list.insert(list.end() - 1, std::move(option));
+    // The tail ends with --version and --help; everything else goes before them.
+    if (&list == &tail_) list.insert(list.end() - 2, std::move(option));
     else list.push_back(std::move(option));
 }
 
@@ -133,6 +137,10 @@ ParseOutcome OptionParser::Parse(const std::vector<std::u16string>& args) const 
         const std::u16string& a = args[i];
         if (a == u"--help" || a == u"-h" || a == u"/?") {
             r.help = true;
+            continue;
+        }
+        if (a == u"--version") {
+            r.version = true;
             continue;
         }
         const Option* o = find(a);

@@ -10,7 +10,7 @@
 //
 // The help text lists the shared head options (--orders-file, --open-order,
 // --omit), then the program's own in the order added, then --hang-after-command,
-// --hang-ms and --help, then the commands at the main window (the shared ones
+// --hang-ms, --version and --help, then the commands at the main window (the shared ones
 // and the program's) and the program's further sections.
 #pragma once
 
@@ -42,6 +42,7 @@ constexpr int kMaxOpenableOrders = 0x100;
 
 struct ParseOutcome {
     bool help = false;
+    bool version = false;  // --version: print the program's name and version
     std::u16string error;  // empty when the command line was understood
 };
 

@@ -10,6 +10,8 @@
 #include "sim/kit/files.h"
 #include "sim/win32_host.h"
 
+#include "quillmere_version.h"  // made by CMake
+
 namespace qm::sim::kit {
 namespace {
 
@@ -66,6 +68,10 @@ int RunSubstitute(HINSTANCE instance, const OptionParser& parser, const CommonOp
     }
     if (parsed.help) {
         Print(parser.Help());
+        return 0;
+    }
+    if (parsed.version) {
+        Print(name + u" " + Utf8ToUtf16(kVersion) + u"\n");
         return 0;
     }
 

@@ -8,8 +8,8 @@
 //       });
 //   }
 //
-// It reads the command line (errors to standard error, exit code 2; --help to
-// standard output, 0), initialises OLE, creates the Win32 host and the
+// It reads the command line (errors to standard error, exit code 2; --help and
+// --version to standard output, 0), initialises OLE, creates the Win32 host and the
 // program, loads --open-order (added as a stored order and shown with
 // ShowStoredOrder), shows the main window, runs the message loop and writes the
 // orders file once more at exit.

@@ -11,6 +11,8 @@
 #include "tests/e2e/e2e_support.h"
 #include "tools/quillmere-call/robot_process.h"
 
+#include "quillmere_version.h"  // made by CMake
+
 namespace qm::e2e {
 namespace {
 
@@ -123,6 +125,7 @@ TEST(Caller, PrintsTheAnswerAsJson) {
     EXPECT_EQ(answer["message"], "keep me");
     EXPECT_EQ(answer["order"]["fare"], "12000");
     EXPECT_EQ(answer["order"]["adapterKind"], 7);
+    EXPECT_EQ(answer["robotVersion"], kVersion) << "the robot's version resource";
 }
 
 TEST(Caller, RefusesBadRequestsWithoutStartingAnything) {

@@ -111,7 +111,7 @@ TEST(CManerXE4Readme, TheOptionListIsTheHelpTexts) {
     ASSERT_NE(start, std::string::npos);
     const std::string block = readme.substr(start, readme.find("```", readme.find("```", start) + 3) - start);
     const std::set<std::string> documented = optionNames(block, "");
-    EXPECT_EQ(documented.size(), 17u);
+    EXPECT_EQ(documented.size(), 18u);
     EXPECT_EQ(documented, optionNames(Utf16ToUtf8(HelpText()), "  "));
 }
 

@@ -110,7 +110,7 @@ TEST(Icon2013Readme, TheOptionListIsTheHelpTexts) {
     ASSERT_NE(start, std::string::npos);
     const std::string block = readme.substr(start, readme.find("```", readme.find("```", start) + 3) - start);
     const std::set<std::string> documented = optionNames(block, "");
-    EXPECT_EQ(documented.size(), 15u);
+    EXPECT_EQ(documented.size(), 16u);
     EXPECT_EQ(documented, optionNames(Utf16ToUtf8(HelpText()), "  "));
     const std::string help = Utf16ToUtf8(HelpText());
     for (const char* function : {"onTMapRClick4OrdPoiStart(lat, lng)", "onTMapRClick4OrdPoiEnd(lat, lng)", "getPosition()"}) {

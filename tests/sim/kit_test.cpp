@@ -67,6 +67,9 @@ TEST(KitOptions, TheSharedAndTheProgramsOwnOptionsFillTheirFields) {
         Own fresh;
         EXPECT_TRUE(OwnParser(fresh).Parse({u"--loud", h}).help);
     }
+    Own fresh;
+    const ParseOutcome version = OwnParser(fresh).Parse({u"--loud", u"--version"});
+    EXPECT_TRUE(version.version && version.error.empty() && !version.help);
 }
 
 TEST(KitOptions, AMalformedCommandLineNamesTheOptionAndWhatItNeeds) {
@@ -101,7 +104,7 @@ TEST(KitOptions, HelpListsSharedHeadThenOwnThenSharedTailInOneColumn) {
     }
     EXPECT_EQ(names, (std::vector<std::string>{"--orders-file", "--open-order", "--omit", "--loud", "--no-quiet",
                                                "--lookup-delay", "--suffix", "--number", "--hang-after-command",
-                                               "--hang-ms", "--help"}));
+                                               "--hang-ms", "--version", "--help"}));
     EXPECT_NE(help.find(u"lookup after MS (300)"), std::u16string::npos) << "a delay's default";
     EXPECT_NE(help.find(u"0x7100 + k"), std::u16string::npos);
     EXPECT_LT(help.find(u"0x7100 + k"), help.find(u"42 at an entry window")) << "own commands after the shared";

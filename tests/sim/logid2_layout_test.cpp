@@ -70,7 +70,7 @@ TEST(LogiD2Readme, TheWindowTableIsTheEntryLayout) {
 
 TEST(LogiD2Readme, TheOptionListIsTheHelpTexts) {
     const std::set<std::string> documented = readme::OptionNames(readme::OptionsBlock(readme::Read("logid2")), "");
-    EXPECT_EQ(documented.size(), 18u);
+    EXPECT_EQ(documented.size(), 19u);
     EXPECT_EQ(documented, readme::OptionNames(Utf16ToUtf8(HelpText()), "  "));
 }
 

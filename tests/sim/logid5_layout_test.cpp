@@ -72,7 +72,7 @@ TEST(LogiD5Readme, TheWindowTableIsTheEntryLayout) {
 
 TEST(LogiD5Readme, TheOptionListIsTheHelpTexts) {
     const std::set<std::string> documented = readme::OptionNames(readme::OptionsBlock(readme::Read("logid5")), "");
-    EXPECT_EQ(documented.size(), 18u);
+    EXPECT_EQ(documented.size(), 19u);
     EXPECT_EQ(documented, readme::OptionNames(Utf16ToUtf8(HelpText()), "  "));
 }
 

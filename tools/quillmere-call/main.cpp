@@ -4,6 +4,7 @@
 //
 //   quillmere-call.exe [--robot PATH] [--timeout SECONDS] [--mapping-size BYTES] REQUEST.json
 //   (REQUEST.json "-" reads standard input)
+//   quillmere-call.exe --version
 //
 // Exit codes: 0 the robot answered (whatever its result code), 1 bad usage or a
 // bad request, named by its field (nothing was started), 2 the robot could not be started or ended
@@ -22,6 +23,8 @@
 #include "core/utf.h"
 #include "platform/win32/desk_mutex.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/version_info.h"
+#include "quillmere_version.h"
 #include "tools/quillmere-call/request_json.h"
 #include "tools/quillmere-call/robot_process.h"
 
@@ -80,7 +83,8 @@ const char kUsage[] =
     "  REQUEST.json  the request as JSON (see the README); - reads standard input\n"
     "  --robot       the robot program (default: quillmere.exe beside this program)\n"
     "  --timeout     seconds to wait for the answer (default 300); then the robot is ended\n"
-    "  --mapping-size  bytes of the shared mapping (default 19800; smaller only to test the robot)\n";
+    "  --mapping-size  bytes of the shared mapping (default 19800; smaller only to test the robot)\n"
+    "  --version     print this program's version\n";
 
 }  // namespace
 
@@ -94,6 +98,9 @@ int wmain(int argc, wchar_t** argv) {
         const wchar_t* value = i + 1 < argc ? argv[i + 1] : nullptr;
         if (arg == L"--help" || arg == L"-h") {
             WriteTo(STD_OUTPUT_HANDLE, kUsage);
+            return kExitAnswered;
+        } else if (arg == L"--version") {
+            WriteTo(STD_OUTPUT_HANDLE, std::string("quillmere-call ") + qm::kVersion + "\n");
             return kExitAnswered;
         } else if (arg == L"--robot" && value) {
             robot = value;
@@ -222,6 +229,7 @@ int wmain(int argc, wchar_t** argv) {
     auto answer = std::make_unique<RequestBlock>();
     std::memcpy(answer.get(), view.get(), qm::kRequestBlockSize);
     nlohmann::ordered_json out = qm::call::DescribeAnswer(*answer, block->order.adapterKind);
+    if (const auto version = qm::win32::ProductVersionOf(robot)) out["robotVersion"] = *version;
     if (!child->Output().empty()) out["robotOutput"] = child->Output();
     const double wallMs = ms(started, now());
     // The wait for the desk is part of the work: until the robot took the

@@ -3,6 +3,7 @@
 // does not, with the code a request would end with.
 //
 //   quillmere-probe.exe [--adapter 1|2|3|4|all] [--json] [--open-new]
+//   quillmere-probe.exe --version
 //
 // Exit codes: 0 every anchor of every running program found, 1 one is missing
 // (or a program stopped answering, or the one program asked for is not
@@ -17,6 +18,7 @@
 #include "core/utf.h"
 #include "platform/win32/desk_mutex.h"
 #include "platform/win32/win32_desktop.h"
+#include "quillmere_version.h"
 #include "tools/quillmere-probe/probe.h"
 
 namespace {
@@ -53,6 +55,10 @@ int wmain(int argc, wchar_t** argv) {
     if (!parsed.error.empty()) {
         Write(STD_ERROR_HANDLE, "quillmere-probe: " + parsed.error + "\n" + qm::probe::kUsage);
         return qm::probe::kExitBadUsage;
+    }
+    if (parsed.version) {
+        Write(STD_OUTPUT_HANDLE, std::string("quillmere-probe ") + qm::kVersion + "\n");
+        return qm::probe::kExitAllFound;
     }
     if (parsed.help) {
         Write(STD_OUTPUT_HANDLE, qm::probe::kUsage);

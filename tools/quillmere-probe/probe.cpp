@@ -23,6 +23,7 @@ const char kUsage[] =
     "  --json      print JSON instead of the table\n"
     "  --open-new  press the program's reception button once and look at the fresh\n"
     "              entry window it opens (otherwise nothing is pressed or typed)\n"
+    "  --version   print this program's version\n"
     "Exit codes: 0 every anchor of every running program found, 1 one is missing (or\n"
     "the program stopped answering, or the one program asked for is not running),\n"
     "2 bad usage.\n";
@@ -34,6 +35,8 @@ ParsedArguments ParseArguments(const std::vector<std::u16string>& args) {
         const std::u16string& arg = args[i];
         if (arg == u"--help" || arg == u"-h") {
             r.help = true;
+        } else if (arg == u"--version") {
+            r.version = true;
         } else if (arg == u"--json") {
             r.options.json = true;
         } else if (arg == u"--open-new") {

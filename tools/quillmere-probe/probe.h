@@ -39,6 +39,7 @@ struct Options {
 struct ParsedArguments {
     Options options;
     bool help = false;
+    bool version = false;
     std::string error;  // empty when the command line was understood
 };
 // The arguments after the program's name.
