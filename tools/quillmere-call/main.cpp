@@ -185,10 +185,14 @@ int wmain(int argc, wchar_t** argv) {
     const ULONGLONG deadline = ::GetTickCount64() + timeoutSeconds * 1000;
     bool answered = false;
     bool taken = false;
+    // The robot's processor time when it took the request and when it answered:
+    // its work apart from its start-up.
+    double cpuAtTake = 0, cpuAtDone = 0;
     for (;;) {
         const LONG seen = readStatus();
         if (seen >= 1 && !taken) {
             took = now();
+            cpuAtTake = child->CpuMs();
             taken = true;
         }
         if (taken && !deskSeen && deskTaken && ::WaitForSingleObject(deskTaken.get(), 0) == WAIT_OBJECT_0) {
@@ -197,13 +201,18 @@ int wmain(int argc, wchar_t** argv) {
         }
         if (seen == 2) {
             done = now();
+            cpuAtDone = child->CpuMs();
             answered = true;
             break;
         }
         if (!child->Running()) {
             answered = readStatus() == 2;
             done = now();
-            if (!taken) took = done;
+            cpuAtDone = child->CpuMs();
+            if (!taken) {
+                took = done;
+                cpuAtTake = cpuAtDone;
+            }
             break;
         }
         if (::GetTickCount64() >= deadline) break;
@@ -240,6 +249,7 @@ int wmain(int argc, wchar_t** argv) {
     out["timing"] = {{"startMs", std::lround(ms(started, took))},
                      {"workMs", std::lround(ms(took, done))},
                      {"lockWaitMs", std::lround(lockWaitMs)},
+                     {"workCpuMs", std::lround(cpuAtDone - cpuAtTake)},
                      {"cpuMs", std::lround(child->CpuMs())},
                      {"wallMs", std::lround(wallMs)}};
     WriteTo(STD_OUTPUT_HANDLE, qm::call::AnswerText(out) + "\n");
