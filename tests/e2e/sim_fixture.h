@@ -25,7 +25,7 @@ protected:
     void TearDown() override { sim_.Stop(); }
 
     void StartSim(const std::vector<std::wstring>& options = {}) {
-        ASSERT_TRUE(sim_.Start(options)) << "the substitute did not show its main window";
+        ASSERT_TRUE(sim_.Start(options)) << sim_.StartFailure();
         main_ = sim_.Main();
     }
     // Runs the request through quillmere-call.exe; the robot must answer.
