@@ -4,10 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include "app/utf.h"
 #include "platform/win32/handles.h"
 #include "tests/e2e/e2e_support.h"
 
 namespace qm::e2e {
+namespace {
+
+std::string Utf8(const std::wstring& text) { return Utf16ToUtf8(std::u16string(text.begin(), text.end())); }
+
+}  // namespace
 
 bool SubstituteSession::Start(const std::vector<std::wstring>& options) {
     wchar_t dir[MAX_PATH + 1];
@@ -16,24 +22,44 @@ bool SubstituteSession::Start(const std::vector<std::wstring>& options) {
     ::DeleteFileW(ordersFile_.c_str());
     std::wstring line = exe_ + L" --orders-file \"" + ordersFile_ + L"\"";
     for (const std::wstring& o : options) line += L" \"" + o + L"\"";
+    failure_.clear();
+    const std::string name = Utf8(exe_) + " (main window class " + Utf8(mainClass_) + ")";
     // An earlier test's substitute may still be on its way out: its windows
     // must not be taken for this one's.
-    for (int i = 0; i < 200 && ::FindWindowW(mainClass_.c_str(), nullptr); ++i) ::Sleep(50);
+    bool earlierGone = false;
+    for (int i = 0; i < 200 && !earlierGone; ++i) {
+        earlierGone = ::FindWindowW(mainClass_.c_str(), nullptr) == nullptr;
+        if (!earlierGone) ::Sleep(50);
+    }
+    if (!earlierGone) {
+        failure_ = name + ": a main window of an earlier start is still there after 10 s";
+        return false;
+    }
     // The robot puts the cursor back where it found it after its clicks. Under
     // Wine a real click may still land where the cursor was put back (the
     // pointer's position is settled asynchronously), so the cursor starts on
     // the bare desktop, where such a click reaches no window of the program.
     ::SetCursorPos(1270, 1010);
-    process_ = std::make_unique<call::ChildProcess>(call::OwnDirectory() + exe_, line, false);
+    process_ = std::make_unique<call::ChildProcess>(call::OwnDirectory() + exe_, line, true);
     main_ = nullptr;
     for (int i = 0; i < 300 && !main_; ++i) {
         const HWND found = ::FindWindowW(mainClass_.c_str(), nullptr);
         DWORD pid = 0;
         if (found) ::GetWindowThreadProcessId(found, &pid);
         if (found && pid == process_->ProcessId()) main_ = found;
+        else if (!process_->Running()) break;
         else ::Sleep(50);
     }
-    return main_ != nullptr;
+    if (main_) return true;
+    process_->DrainOutput();
+    failure_ = name + " did not show its main window: ";
+    if (process_->Running())
+        failure_ += "its process still runs after 15 s";
+    else
+        failure_ += "its process ended with exit code " + std::to_string(process_->ExitCode());
+    const std::string& said = process_->Output();
+    failure_ += said.empty() ? std::string("; it wrote nothing") : "; it wrote:\n" + said;
+    return false;
 }
 
 bool SubstituteSession::Command(UINT id) {

@@ -20,8 +20,11 @@ public:
     ~SubstituteSession() { Stop(); }
 
     // Starts the substitute with an orders file of its own and options; true
-    // once its main window shows.
+    // once its main window shows. When it does not (or the substitute ends
+    // first), StartFailure() says why: what the substitute wrote, its exit
+    // code or that it still runs.
     bool Start(const std::vector<std::wstring>& options = {});
+    const std::string& StartFailure() const { return failure_; }
     void Stop() { process_.reset(); }
     HWND Main() const { return main_; }
 
@@ -38,6 +41,7 @@ public:
 
 private:
     std::wstring exe_, mainClass_, ordersFile_;
+    std::string failure_;
     std::unique_ptr<call::ChildProcess> process_;
     HWND main_ = nullptr;
 };

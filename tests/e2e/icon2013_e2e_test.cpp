@@ -34,7 +34,7 @@ json SampleRequest(int finishAction) {
 class Icon2013EndToEnd : public ::testing::Test {
 protected:
     void StartSim(const std::vector<std::wstring>& options = {}) {
-        ASSERT_TRUE(sim_.Start(options)) << "the Icon2013 substitute did not show its main window";
+        ASSERT_TRUE(sim_.Start(options)) << sim_.StartFailure();
     }
     int OpenOrderWindows() { return sim_.OwnedWindowsWith(L"닫기(X)"); }
 
@@ -116,7 +116,7 @@ TEST_F(Icon2013EndToEnd, HoldAndInquiryWithEitherButtonText) {
     for (bool alt : {false, true}) {
         SCOPED_TRACE(alt);
         SubstituteSession sim(L"icon2013-sim.exe", L"I_Driver by IconSoft.CO.,LTD");
-        ASSERT_TRUE(alt ? sim.Start({L"--alt-buttons"}) : sim.Start());
+        ASSERT_TRUE(alt ? sim.Start({L"--alt-buttons"}) : sim.Start()) << sim.StartFailure();
         EXPECT_EQ(CallRobot(SampleRequest(3))["result"], 0);
         EXPECT_EQ(CallRobot(SampleRequest(4))["result"], 0);
         const json orders = sim.Orders();

@@ -44,7 +44,7 @@ TEST_P(Interrupted, ADispatchProgramThatDiesMidEntryStillGetsTheCallerAnAnswer) 
     const json request = SlowExample(p.example);
     ASSERT_FALSE(request.is_discarded()) << p.example;
     SubstituteSession sim(p.exe, p.mainClass);
-    ASSERT_TRUE(sim.Start());
+    ASSERT_TRUE(sim.Start()) << sim.StartFailure();
 
     auto call = std::async(std::launch::async, [&] {
         return RunCaller({L"--timeout", std::to_wstring(kCallerTimeoutS)}, request.dump(), 180000);
@@ -74,7 +74,7 @@ TEST(RobotKilled, TheCallerSaysSoExitsNonZeroAndLeavesNoProcess) {
     const json request = SlowExample(p.example);
     ASSERT_FALSE(request.is_discarded());
     SubstituteSession sim(p.exe, p.mainClass);
-    ASSERT_TRUE(sim.Start());
+    ASSERT_TRUE(sim.Start()) << sim.StartFailure();
 
     auto call = std::async(std::launch::async, [&] {
         return RunCaller({L"--timeout", std::to_wstring(kCallerTimeoutS)}, request.dump(), 180000);
@@ -101,7 +101,7 @@ TEST(PageScriptNeverReturns, TheReadBackEndsWith99AndTheCallerGetsTheAnswer) {
     ASSERT_FALSE(request.is_discarded());
     request["speed"] = 3;  // nothing here is cut short: the usual speed
     SubstituteSession sim(p.exe, p.mainClass);
-    ASSERT_TRUE(sim.Start());
+    ASSERT_TRUE(sim.Start()) << sim.StartFailure();
 
     // An order to read back: entered, then shown again in an entry window.
     const RunResult entered = RunCaller({L"--timeout", std::to_wstring(kCallerTimeoutS)}, request.dump(), 180000);

@@ -136,5 +136,27 @@ TEST_F(LogiD2EndToEnd, Mode5ReadsAndOpensNothing) {
     EXPECT_EQ(Orders().size(), 0u);
 }
 
+// A substitute that ends without showing its main window is reported in its own
+// words, with its exit code, instead of as a window that never came.
+TEST(SubstituteSessionStart, ASubstituteThatEndsWithoutItsWindowIsReportedInItsOwnWords) {
+    struct Case {
+        std::vector<std::wstring> options;
+        std::string words;
+        DWORD exitCode;
+    };
+    const Case cases[] = {
+        {{L"--no-such-option"}, "logid2-sim: unknown option: --no-such-option", 2},
+        {{L"--help"}, "--orders-file PATH", 0},
+    };
+    for (const Case& c : cases) {
+        SubstituteSession sim(L"logid2-sim.exe", L"SmartD2-");
+        EXPECT_FALSE(sim.Start(c.options));
+        const std::string& why = sim.StartFailure();
+        EXPECT_NE(why.find("its process ended with exit code " + std::to_string(c.exitCode)), std::string::npos)
+            << why;
+        EXPECT_NE(why.find(c.words), std::string::npos) << why;
+    }
+}
+
 }  // namespace
 }  // namespace qm::e2e

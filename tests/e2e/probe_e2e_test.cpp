@@ -52,7 +52,7 @@ protected:
 
 TEST_P(ProbeEndToEnd, TableNamesTheAnchorLeftOutAndItsCode) {
     const ProbedProgram& p = GetParam();
-    ASSERT_TRUE(sim_.Start({L"--omit", p.omit}));
+    ASSERT_TRUE(sim_.Start({L"--omit", p.omit})) << sim_.StartFailure();
     const RunResult r = Probe(L"--adapter all --open-new");
     ASSERT_TRUE(r.ended);
     EXPECT_EQ(1u, r.exitCode) << r.output;
@@ -63,7 +63,7 @@ TEST_P(ProbeEndToEnd, TableNamesTheAnchorLeftOutAndItsCode) {
 
 TEST_P(ProbeEndToEnd, JsonOfACompleteScreenHasEveryAnchorFound) {
     const ProbedProgram& p = GetParam();
-    ASSERT_TRUE(sim_.Start());
+    ASSERT_TRUE(sim_.Start()) << sim_.StartFailure();
     const RunResult r = Probe(std::wstring(L"--json --open-new --adapter ") + p.kind);
     ASSERT_TRUE(r.ended);
     EXPECT_EQ(0u, r.exitCode) << r.output;
@@ -96,7 +96,7 @@ INSTANTIATE_TEST_SUITE_P(EachSubstitute, ProbeEndToEnd, ::testing::ValuesIn(kPro
 // once, says so and ends.
 TEST(ProbeHung, AHungProgramIsReportedAndTheProbeEnds) {
     SubstituteSession sim(L"logid2-sim.exe", L"SmartD2-");
-    ASSERT_TRUE(sim.Start({L"--hang-ms", L"60000"}));
+    ASSERT_TRUE(sim.Start({L"--hang-ms", L"60000"})) << sim.StartFailure();
     ::PostMessageW(sim.Main(), WM_COMMAND, 0x7002, 0);
     const RunResult r = Probe(L"--adapter 1");
     ASSERT_TRUE(r.ended);

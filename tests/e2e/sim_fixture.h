@@ -25,16 +25,23 @@ protected:
     void TearDown() override { sim_.Stop(); }
 
     void StartSim(const std::vector<std::wstring>& options = {}) {
-        ASSERT_TRUE(sim_.Start(options)) << "the substitute did not show its main window";
+        ASSERT_TRUE(sim_.Start(options)) << sim_.StartFailure();
         main_ = sim_.Main();
     }
     // Runs the request through quillmere-call.exe; the robot must answer.
     nlohmann::json Call(const nlohmann::json& request) { return CallRobot(request); }
     void Command(UINT id) { ASSERT_TRUE(sim_.Command(id)); }
     nlohmann::json Orders() { return sim_.Orders(); }
-    // Entry windows of the substitute: visible windows owned by its main
-    // window that hold registerText among their descendants.
-    int OpenEntryWindows(const wchar_t* registerText = L"등   록(&R)") { return sim_.OwnedWindowsWith(registerText); }
+    // Entry windows of the substitute still open: visible windows owned by its
+    // main window that hold registerText among their descendants, after the
+    // substitute had a moment for a finishing click that the robot posted and
+    // did not wait for (LogiD5's): the robot may have answered, and the caller
+    // returned, before the substitute took the click from its queue.
+    int OpenEntryWindows(const wchar_t* registerText = L"등   록(&R)") {
+        int n = 0;
+        for (int i = 0; i < 100 && (n = sim_.OwnedWindowsWith(registerText)) > 0; ++i) ::Sleep(50);
+        return n;
+    }
     // Its visible top-level windows of className holding a childClass childText.
     int CountWindows(const wchar_t* className, const wchar_t* childClass, const wchar_t* childText) const {
         return sim_.WindowsWith(className, childClass, childText);

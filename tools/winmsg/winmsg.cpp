@@ -1,14 +1,70 @@
 // winmsg: small window commands for scripts that show or measure the robot.
 //   winmsg.exe wait CLASS SECONDS       wait until a top-level window of CLASS exists
+//   winmsg.exe gone CLASS SECONDS       wait until no top-level window of CLASS exists
 //   winmsg.exe command CLASS ID         send WM_COMMAND ID to the first window of CLASS
+//   winmsg.exe list                     print every top-level window: handle, program,
+//                                       process id, shown or hidden, class and caption (UTF-8)
 //   winmsg.exe --version                print this program's version
-// Exit code 0 on success, 1 when the window is not there (in time), 2 for bad usage.
+// Exit code 0 on success, 1 when the window is not there (in time) or still
+// there, 2 for bad usage.
 #include <windows.h>
 
 #include <cwchar>
 #include <string>
 
 #include "quillmere_version.h"
+
+namespace {
+
+void WriteUtf8(const std::wstring& text) {
+    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                        nullptr);
+    std::string utf8(static_cast<std::size_t>(n), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), n, nullptr, nullptr);
+    DWORD written = 0;
+    ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+}
+
+std::wstring Hex(unsigned long long value) {
+    wchar_t digits[20] = {};
+    int n = 0;
+    do {
+        digits[n++] = L"0123456789abcdef"[value % 16];
+        value /= 16;
+    } while (value);
+    std::wstring text;
+    while (n) text += digits[--n];
+    return text;
+}
+
+// The file name of process pid's program, or "?".
+std::wstring ProgramName(DWORD pid) {
+    std::wstring name = L"?";
+    HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (!process) return name;
+    wchar_t path[MAX_PATH] = {};
+    DWORD size = MAX_PATH;
+    if (::QueryFullProcessImageNameW(process, 0, path, &size)) {
+        name = path;
+        const auto slash = name.find_last_of(L"\\/");
+        if (slash != std::wstring::npos) name.erase(0, slash + 1);
+    }
+    ::CloseHandle(process);
+    return name;
+}
+
+BOOL CALLBACK ListOne(HWND w, LPARAM) {
+    wchar_t cls[256] = {}, text[256] = {};
+    ::GetClassNameW(w, cls, 256);
+    ::GetWindowTextW(w, text, 256);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(w, &pid);
+    WriteUtf8(Hex(reinterpret_cast<ULONG_PTR>(w)) + L" " + ProgramName(pid) + L" pid " + Hex(pid) +
+              (::IsWindowVisible(w) ? L" shown " : L" hidden ") + cls + L" \"" + text + L"\"\n");
+    return TRUE;
+}
+
+}  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc == 2 && std::wstring(argv[1]) == L"--version") {
@@ -17,18 +73,23 @@ int wmain(int argc, wchar_t** argv) {
         WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
         return 0;
     }
+    if (argc == 2 && std::wstring(argv[1]) == L"list") {
+        ::EnumWindows(ListOne, 0);
+        return 0;
+    }
     if (argc != 4) return 2;
     const std::wstring verb = argv[1];
     const wchar_t* cls = argv[2];
     wchar_t* end = nullptr;
     const unsigned long value = std::wcstoul(argv[3], &end, 0);
     if (*end != L'\0') return 2;
-    if (verb == L"wait") {
-        for (unsigned long i = 0; i < value * 10; ++i) {
-            if (FindWindowW(cls, nullptr)) return 0;
+    if (verb == L"wait" || verb == L"gone") {
+        const bool present = verb == L"wait";
+        for (unsigned long i = 0;; ++i) {
+            if ((FindWindowW(cls, nullptr) != nullptr) == present) return 0;
+            if (i >= value * 10) return 1;
             Sleep(100);
         }
-        return 1;
     }
     if (verb == L"command") {
         HWND w = FindWindowW(cls, nullptr);
