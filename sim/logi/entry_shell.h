@@ -73,6 +73,7 @@ protected:
         auto* e = static_cast<Info*>(AddEntry(w, std::make_unique<Info>(), orderIndex));
         if (!e) return nullptr;
         const kit::Built built = kit::BuildChildren(host_, layout, e->window, Omit(), {{"entry", e->window}});
+        kit::TakeSlots(built, e->controls, SharedSlots());
         kit::TakeSlots(built, e->controls, slots);
         e->controls.via = kit::Three(built, "via");
         if (order) FillFromOrder(*e, *order);
@@ -254,6 +255,39 @@ protected:
     Options logi_;
 
 private:
+    // The windows both programs have, under the same names.
+    static const kit::Slot<Controls> (&SharedSlots())[25] {
+        static const kit::Slot<Controls> slots[] = {
+            {"phone", &Controls::phone},
+            {"origin", &Controls::origin},
+            {"destination", &Controls::destination},
+            {"fare", &Controls::fare},
+            {"driverMemo", &Controls::driverMemo},
+            {"cash", &Controls::cash},
+            {"postpaid", &Controls::postpaid},
+            {"mileage", &Controls::mileage},
+            {"card", &Controls::card},
+            {"branch", &Controls::branch},
+            {"branchDisplay", &Controls::branchDisplay},
+            {"phoneDisplay", &Controls::phoneDisplay},
+            {"phone2", &Controls::phone2},
+            {"companySupport", &Controls::companySupport},
+            {"memo2", &Controls::memo2},
+            {"inquiry", &Controls::inquiry},
+            {"hold", &Controls::hold},
+            {"registerButton", &Controls::registerButton},
+            {"cancel", &Controls::cancel},
+            {"payCombo", &Controls::payCombo},
+            {"originMap", &Controls::originMap},
+            {"destinationMap", &Controls::destinationMap},
+            {"consignBox", &Controls::consignBox},
+            {"consign", &Controls::consign},
+            {"addVia", &Controls::addVia},
+        };
+        return slots;
+    }
+
+
     std::vector<Branch> branches_;
 };
 

@@ -11,23 +11,12 @@ namespace {
 constexpr char16_t kMileageRefused[] = u"고객을 검색 후 마일리지를 적용하세요";
 constexpr char16_t kUnregistered[] = u"미등록 업체입니다. 로지소프트로 문의 바랍니다.";
 
+// Its own windows; those of both Logi programs are logi::EntryShell's.
 const kit::Slot<EntryControls> kSlots[] = {
-    {"phone", &EntryControls::phone}, {"origin", &EntryControls::origin},
-    {"destination", &EntryControls::destination}, {"fare", &EntryControls::fare},
-    {"driverMemo", &EntryControls::driverMemo}, {"cashLabel", &EntryControls::cashLabel},
-    {"cash", &EntryControls::cash}, {"postpaidLabel", &EntryControls::postpaidLabel},
-    {"postpaid", &EntryControls::postpaid}, {"mileage", &EntryControls::mileage},
-    {"cardLabel", &EntryControls::cardLabel}, {"card", &EntryControls::card},
-    {"mileageButton", &EntryControls::mileageButton}, {"branch", &EntryControls::branch},
-    {"branchDisplay", &EntryControls::branchDisplay}, {"copyAfterHold", &EntryControls::copyAfterHold},
-    {"phoneDisplay", &EntryControls::phoneDisplay}, {"phone2", &EntryControls::phone2},
-    {"companySupport", &EntryControls::companySupport}, {"memo2Box", &EntryControls::memo2Box},
-    {"memo2", &EntryControls::memo2}, {"inquiry", &EntryControls::inquiry}, {"hold", &EntryControls::hold},
-    {"registerButton", &EntryControls::registerButton}, {"cancel", &EntryControls::cancel},
-    {"payCombo", &EntryControls::payCombo}, {"viaLabel", &EntryControls::viaLabel},
-    {"originMap", &EntryControls::originMap}, {"destinationMap", &EntryControls::destinationMap},
-    {"consignBox", &EntryControls::consignBox}, {"consign", &EntryControls::consign},
-    {"fitFare", &EntryControls::fitFare}, {"addVia", &EntryControls::addVia},
+    {"cashLabel", &EntryControls::cashLabel}, {"postpaidLabel", &EntryControls::postpaidLabel},
+    {"cardLabel", &EntryControls::cardLabel}, {"mileageButton", &EntryControls::mileageButton},
+    {"copyAfterHold", &EntryControls::copyAfterHold}, {"memo2Box", &EntryControls::memo2Box},
+    {"viaLabel", &EntryControls::viaLabel}, {"fitFare", &EntryControls::fitFare},
 };
 
 }  // namespace

@@ -13,24 +13,13 @@ constexpr char16_t kMileageRefused[] = u"마일리지를 사용하지 않는 지
 constexpr char16_t kOriginNotFound[] = u"출발지가 검색되지 않았습니다.";
 constexpr char16_t kDestinationNotFound[] = u"도착지가 검색되지 않았습니다.";
 
+// Its own windows; those of both Logi programs are logi::EntryShell's.
 const kit::Slot<EntryControls> kSlots[] = {
-    {"customerBox", &EntryControls::customerBox}, {"phone", &EntryControls::phone},
-    {"phoneBox", &EntryControls::phoneBox}, {"driverMemo", &EntryControls::driverMemo},
-    {"phoneDisplay", &EntryControls::phoneDisplay}, {"phone2", &EntryControls::phone2},
-    {"phone2Button", &EntryControls::phone2Button}, {"memo2", &EntryControls::memo2},
-    {"branchBox", &EntryControls::branchBox}, {"branchDisplay", &EntryControls::branchDisplay},
-    {"branch", &EntryControls::branch}, {"amountBox", &EntryControls::amountBox},
-    {"companySupport", &EntryControls::companySupport}, {"fare", &EntryControls::fare},
-    {"payCombo", &EntryControls::payCombo}, {"cash", &EntryControls::cash},
-    {"postpaid", &EntryControls::postpaid}, {"mileage", &EntryControls::mileage},
-    {"card", &EntryControls::card}, {"consignBox", &EntryControls::consignBox},
-    {"consign", &EntryControls::consign}, {"placeBox", &EntryControls::placeBox},
-    {"origin", &EntryControls::origin}, {"destination", &EntryControls::destination},
+    {"customerBox", &EntryControls::customerBox}, {"phoneBox", &EntryControls::phoneBox},
+    {"phone2Button", &EntryControls::phone2Button}, {"branchBox", &EntryControls::branchBox},
+    {"amountBox", &EntryControls::amountBox}, {"placeBox", &EntryControls::placeBox},
     {"originSearch", &EntryControls::originSearch}, {"destinationSearch", &EntryControls::destinationSearch},
-    {"viaBox", &EntryControls::viaBox}, {"addVia", &EntryControls::addVia},
-    {"originMap", &EntryControls::originMap}, {"destinationMap", &EntryControls::destinationMap},
-    {"inquiry", &EntryControls::inquiry}, {"registerButton", &EntryControls::registerButton},
-    {"hold", &EntryControls::hold}, {"cancel", &EntryControls::cancel},
+    {"viaBox", &EntryControls::viaBox},
 };
 
 }  // namespace
