@@ -155,6 +155,14 @@ void Shell::OnEnter(Hwnd box, std::function<void()> react) {
     });
 }
 
+void Shell::OnTab(Hwnd box, std::function<void()> react) {
+    if (IsNull(box)) return;
+    host_.OnKey(box, [react = std::move(react)](std::uint32_t vk) {
+        if (vk == msg::VK_TAB) react();
+        return false;
+    });
+}
+
 std::u16string Shell::FindCustomer(const std::u16string& typed) const {
     const std::u16string digits = Digits(typed);
     if (digits.size() >= 7) return digits;

@@ -91,6 +91,8 @@ protected:
 
     // Enter at box runs react (when given) and goes no further.
     void OnEnter(Hwnd box, std::function<void()> react);
+    // Tab at box runs react; the key goes on as usual.
+    void OnTab(Hwnd box, std::function<void()> react);
     // The customer a telephone search finds: seven digits or more as they are,
     // four the last four of a stored customer's; empty when none.
     std::u16string FindCustomer(const std::u16string& typed) const;

@@ -16,7 +16,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/messages.h"
 #include "sim/kit/shell.h"
 #include "sim/kit/text.h"
 #include "sim/logi/map_dialog.h"
@@ -147,12 +146,8 @@ protected:
         OnEnter(c.branch, [this, window, branchBoxes]() { OnBranchEnter(window, branchBoxes); });
         OnEnter(c.phone, [this, window]() { OnPhoneEnter(window); });
         for (Hwnd box : {c.fare, c.cash, c.postpaid, c.mileage, c.card}) {
-            if (IsNull(box)) continue;
             const bool isMileage = box == c.mileage;
-            host_.OnKey(box, [this, window, box, isMileage](std::uint32_t vk) {
-                if (vk == msg::VK_TAB) OnAmountLeave(window, box, isMileage);
-                return false;
-            });
+            OnTab(box, [this, window, box, isMileage]() { OnAmountLeave(window, box, isMileage); });
         }
     }
 
