@@ -50,11 +50,7 @@ std::u16string NameOf(const std::u16string& text) {
     return open == std::u16string::npos ? t : t.substr(0, open);
 }
 
-struct Slot {
-    const char* name;
-    Hwnd EntryControls::*field;
-};
-const Slot kSlots[] = {
+const kit::Slot<EntryControls> kSlots[] = {
     {"originMap", &EntryControls::originMap}, {"origin", &EntryControls::origin},
     {"destinationMap", &EntryControls::destinationMap}, {"destination", &EntryControls::destination},
     {"callerLabel", &EntryControls::callerLabel}, {"phone", &EntryControls::phone},
@@ -77,14 +73,13 @@ struct CManerXE4Sim::ViaEdit {
     std::optional<Place> found;
 };
 
-struct CManerXE4Sim::EntryState : EntryWindowInfo {
+struct CManerXE4Sim::EntryEdits : EntryWindowInfo {
     std::u16string originBase;  // the origin's text without marks, once searched
     std::array<ViaEdit, 3> viaEdit;
-    TimerId branchTimer = 0;
 };
 
 CManerXE4Sim::CManerXE4Sim(Host& host, Options options)
-    : kit::Substitute(host, options), options_(std::move(options)) {
+    : kit::Shell(host, options), options_(std::move(options)) {
     branches_ = {
         {u"021234567", u"강남지사", true},
         {u"0212345678", u"서초지사", true},
@@ -101,11 +96,6 @@ CManerXE4Sim::CManerXE4Sim(Host& host, Options options)
         {u"종로", {37.5704, 126.992}, u"종로3가", u"종로구"},
     };
     for (const Place& p : options_.extraPlaces) places_.insert(places_.begin(), p);
-}
-
-CManerXE4Sim::~CManerXE4Sim() {
-    for (TimerId t : timers_) host_.CancelTimer(t);
-    for (auto& [window, e] : entries_) host_.CancelTimer(e->branchTimer);
 }
 
 Place CManerXE4Sim::LookUp(const std::u16string& name) const {
@@ -142,67 +132,35 @@ bool CManerXE4Sim::Start() {
     kit::LayoutNode layout = MainLayout();
     if (options_.caption == Caption::Roman) layout.text = u"CALLMANER XE \u2160";
     if (options_.caption == Caption::Letter) layout.text = u"CALLMANER XE I";
-    const kit::Built built = kit::BuildTopLevel(host_, layout, kNoWindow, Omit());
-    main_ = built.Get("main");
-    if (IsNull(main_)) return false;
+    const kit::Built built = StartMain(layout, "receptionTab", kIdReception, options_.entryDelayMs);
     receptionTab_ = built.Get("receptionTab");
     reception_ = built.Get("reception");
-    host_.OnDestroy(main_, [this]() {
-        main_ = kNoWindow;
-        host_.Quit();
-    });
-    ListenMain(main_, nullptr);
-    Listen(receptionTab_, [this](int id, int code, Hwnd) {
-        if (id != kIdReception || code != msg::BN_CLICKED) return;
-        if (options_.entryDelayMs > 0)
-            timers_.push_back(host_.StartTimer(options_.entryDelayMs, [this]() { OpenEntryWindow(); }));
-        else
-            OpenEntryWindow();
-    });
-    return true;
+    return !IsNull(main_);
 }
 
 // --- entry windows ---------------------------------------------------------
 
-Hwnd CManerXE4Sim::OpenEntryWindow() { return CreateEntryWindow(nullptr, -1); }
-
-Hwnd CManerXE4Sim::ShowStoredOrder(std::size_t k) {
-    if (k >= Orders().size()) return kNoWindow;
-    const StoredOrder copy = Orders()[k];
-    return CreateEntryWindow(&copy, static_cast<int>(k));
-}
-
-Hwnd CManerXE4Sim::CreateEntryWindow(const StoredOrder* order, int orderIndex) {
-    if (IsNull(main_)) return kNoWindow;
-    const int offset = 24 * (cascade_++ % 8);
+Hwnd CManerXE4Sim::CreateEntry(const StoredOrder* order, int orderIndex) {
     WindowSpec w;
     w.behaviour = Behaviour::Container;
     w.className = kEntryClass;
     w.text = order ? u"오더수정" : u"오더접수";
-    w.rect = {60 + offset, 40 + offset, 60 + offset + kEntryWidth, 40 + offset + kEntryHeight};
-    const Hwnd window = Make(w);
-    if (IsNull(window)) return window;
-
-    auto entry = std::make_unique<EntryState>();
-    EntryState& e = *entry;
-    e.window = window;
-    e.modify = order != nullptr;
-    e.orderIndex = orderIndex;
-    entries_[window] = std::move(entry);
-    entryOrder_.push_back(window);
+    w.rect = {60, 40, 60 + kEntryWidth, 40 + kEntryHeight};
+    auto* e = static_cast<EntryEdits*>(AddEntry(w, std::make_unique<EntryEdits>(), orderIndex));
+    if (!e) return kNoWindow;
 
     std::vector<kit::LayoutNode> layout = EntryLayout();
-    if (e.modify) kit::FindNode(layout, "registerButton")->text = kModifyText;
-    const kit::Built built = kit::BuildChildren(host_, layout, window, Omit(), {{"entry", window}});
-    for (const Slot& slot : kSlots) e.controls.*slot.field = built.Get(slot.name);
-    e.controls.via = {built.Get("via1"), built.Get("via2"), built.Get("via3")};
-    e.controls.viaDetail = {built.Get("viaDetail1"), built.Get("viaDetail2"), built.Get("viaDetail3")};
-    if (order) FillFromOrder(e, *order);
-    WireEntry(e);
-    return window;
+    if (e->modify) kit::FindNode(layout, "registerButton")->text = kModifyText;
+    const kit::Built built = kit::BuildChildren(host_, layout, e->window, Omit(), {{"entry", e->window}});
+    kit::TakeSlots(built, e->controls, kSlots);
+    e->controls.via = kit::Three(built, "via");
+    e->controls.viaDetail = kit::Three(built, "viaDetail");
+    if (order) FillFromOrder(*e, *order);
+    WireEntry(*e);
+    return e->window;
 }
 
-void CManerXE4Sim::FillFromOrder(EntryState& e, const StoredOrder& o) {
+void CManerXE4Sim::FillFromOrder(EntryEdits& e, const StoredOrder& o) {
     const EntryControls& c = e.controls;
     auto set = [this](Hwnd h, const std::u16string& text) {
         if (!IsNull(h)) host_.SetText(h, text);
@@ -238,36 +196,15 @@ void CManerXE4Sim::FillFromOrder(EntryState& e, const StoredOrder& o) {
     e.destination = o.destination.position;
 }
 
-void CManerXE4Sim::WireEntry(EntryState& e) {
+void CManerXE4Sim::WireEntry(EntryEdits& e) {
     const Hwnd window = e.window;
     const EntryControls& c = e.controls;
 
     Listen(window, [this, window](int id, int code, Hwnd) { OnEntryCommand(window, id, code); });
-    host_.OnDestroy(window, [this, window]() {
-        auto it = entries_.find(window);
-        if (it == entries_.end()) return;
-        EntryState& en = *it->second;
-        host_.CancelTimer(en.branchTimer);
-        // The map windows belong to no window; they go with their entry window.
-        const Hwnd maps[] = {en.consultMap, en.viaMap};
-        entries_.erase(it);
-        entryOrder_.erase(std::remove(entryOrder_.begin(), entryOrder_.end(), window), entryOrder_.end());
-        for (Hwnd m : maps)
-            if (!IsNull(m) && host_.Exists(m)) host_.Destroy(m);
-    });
-
-    auto onEnter = [this](Hwnd box, std::function<void()> react) {
-        if (IsNull(box)) return;
-        host_.OnKey(box, [react = std::move(react)](std::uint32_t vk) {
-            if (vk != msg::VK_RETURN) return false;
-            react();
-            return true;
-        });
-    };
-    onEnter(c.branch, [this, window]() { OnBranchEnter(window); });
-    onEnter(c.phone, [this, window]() { OnPhoneEnter(window); });
+    OnEnter(c.branch, [this, window]() { OnBranchEnter(window); });
+    OnEnter(c.phone, [this, window]() { OnPhoneEnter(window); });
     for (Hwnd box : {c.fare, c.cash, c.card, c.mileage, c.postpaid})
-        onEnter(box, [this, window, box]() { OnAmountEnter(window, box); });
+        OnEnter(box, [this, window, box]() { OnAmountEnter(window, box); });
 
     for (bool origin : {true, false}) {
         const Hwnd box = origin ? c.origin : c.destination;
@@ -279,7 +216,7 @@ void CManerXE4Sim::WireEntry(EntryState& e) {
         });
         if (origin) {
             host_.OnTextChanged(box, [this, window]() {
-                if (EntryState* en = Find(window)) en->originBase.clear();
+                if (EntryEdits* en = Find(window)) en->originBase.clear();
             });
         }
     }
@@ -289,20 +226,20 @@ void CManerXE4Sim::WireEntry(EntryState& e) {
         if (IsNull(box)) continue;
         host_.OnKey(box, [this, window, k](std::uint32_t vk) { return OnViaKey(window, k, vk); });
         host_.OnMouse(box, [this, window, k](const MouseEvent& m) {
-            if (EntryState* en = Find(window); en && m.down) en->viaEdit[k].clicked = true;
+            if (EntryEdits* en = Find(window); en && m.down) en->viaEdit[k].clicked = true;
             return false;
         });
         host_.OnFocus(box, [this, window, k](bool gained) {
-            if (EntryState* en = Find(window); en && !gained) en->viaEdit[k].clicked = false;
+            if (EntryEdits* en = Find(window); en && !gained) en->viaEdit[k].clicked = false;
         });
         host_.OnTextChanged(box, [this, window, k]() {
-            if (EntryState* en = Find(window)) en->viaEdit[k] = ViaEdit{};
+            if (EntryEdits* en = Find(window)) en->viaEdit[k] = ViaEdit{};
         });
     }
 
     if (!IsNull(c.viaStart)) {
         host_.OnMouse(c.viaStart, [this, window](const MouseEvent& m) {
-            if (EntryState* en = Find(window); en && m.down) en->viaPanelOpen = true;
+            if (EntryEdits* en = Find(window); en && m.down) en->viaPanelOpen = true;
             return true;
         });
     }
@@ -314,30 +251,21 @@ void CManerXE4Sim::WireEntry(EntryState& e) {
     }
 }
 
-CManerXE4Sim::EntryState* CManerXE4Sim::Find(Hwnd window) {
-    auto it = entries_.find(window);
-    return it == entries_.end() ? nullptr : it->second.get();
-}
+CManerXE4Sim::EntryEdits* CManerXE4Sim::Find(Hwnd window) const { return static_cast<EntryEdits*>(Entry(window)); }
 
-const EntryWindowInfo* CManerXE4Sim::EntryInfo(Hwnd window) const {
-    auto it = entries_.find(window);
-    return it == entries_.end() ? nullptr : it->second.get();
+void CManerXE4Sim::OnEntryGone(kit::EntryState& gone) {
+    // The map windows belong to no window; they go with their entry window.
+    const auto& e = static_cast<EntryEdits&>(gone);
+    for (Hwnd m : {e.consultMap, e.viaMap})
+        if (!IsNull(m) && host_.Exists(m)) host_.Destroy(m);
 }
-
-std::vector<Hwnd> CManerXE4Sim::EntryWindows() const { return entryOrder_; }
 
 void CManerXE4Sim::OnEntryCommand(Hwnd window, int id, int code) {
     if (code != msg::BN_CLICKED) return;
-    EntryState* e = Find(window);
+    EntryEdits* e = Find(window);
     if (!e) return;
     switch (id) {
-        case kIdRegister: {
-            std::u16string status = u"registered";
-            if (e->modify && e->orderIndex >= 0 && static_cast<std::size_t>(e->orderIndex) < Orders().size())
-                status = Orders()[static_cast<std::size_t>(e->orderIndex)].status;
-            Finish(window, status);
-            break;
-        }
+        case kIdRegister: Finish(window, RegisterStatus(*e)); break;
         case kIdHold: Finish(window, u"held"); break;
         case kIdInquiry: Finish(window, u"inquiry"); break;
         case kIdClose: host_.Destroy(window); break;
@@ -355,30 +283,24 @@ void CManerXE4Sim::OnEntryCommand(Hwnd window, int id, int code) {
 }
 
 void CManerXE4Sim::OnBranchEnter(Hwnd window) {
-    EntryState* e = Find(window);
+    EntryEdits* e = Find(window);
     if (!e || IsNull(e->controls.branchDisplay)) return;
-    host_.CancelTimer(e->branchTimer);
-    e->branchTimer = 0;
+    Cancel(window, kBranchTimer);
     host_.SetText(e->controls.branchDisplay, u"");
     const auto display = BranchDisplayText(host_.GetText(e->controls.branch));
     if (!display) return;  // an unknown branch shows nothing
-    auto show = [this, window, text = *display]() {
-        if (EntryState* en = Find(window)) {
-            en->branchTimer = 0;
-            host_.SetText(en->controls.branchDisplay, text);
-        }
-    };
-    if (options_.branchDelayMs == 0) show();
-    else e->branchTimer = host_.StartTimer(options_.branchDelayMs, show);
+    After(window, kBranchTimer, options_.branchDelayMs, [this, window, text = *display]() {
+        if (EntryEdits* en = Find(window)) host_.SetText(en->controls.branchDisplay, text);
+    });
 }
 
 void CManerXE4Sim::OnPhoneEnter(Hwnd window) {
     // The customer is looked up by the number; the box keeps it as typed.
-    if (EntryState* e = Find(window)) e->customerFound = Digits(host_.GetText(e->controls.phone)).size() >= 7;
+    if (EntryEdits* e = Find(window)) e->customerFound = Digits(host_.GetText(e->controls.phone)).size() >= 7;
 }
 
 void CManerXE4Sim::OnPlaceSearch(Hwnd window, bool origin) {
-    EntryState* e = Find(window);
+    EntryEdits* e = Find(window);
     if (!e) return;
     const Hwnd box = origin ? e->controls.origin : e->controls.destination;
     const std::u16string name = NameOf(host_.GetText(box));
@@ -395,7 +317,7 @@ void CManerXE4Sim::OnPlaceSearch(Hwnd window, bool origin) {
 }
 
 bool CManerXE4Sim::OnViaKey(Hwnd window, std::size_t k, std::uint32_t vk) {
-    EntryState* e = Find(window);
+    EntryEdits* e = Find(window);
     if (!e) return false;
     ViaEdit& v = e->viaEdit[k];
     const Hwnd box = e->controls.via[k];
@@ -428,7 +350,7 @@ bool CManerXE4Sim::OnViaKey(Hwnd window, std::size_t k, std::uint32_t vk) {
 }
 
 void CManerXE4Sim::OnAmountEnter(Hwnd window, Hwnd box) {
-    EntryState* e = Find(window);
+    EntryEdits* e = Find(window);
     if (!e || !host_.Exists(box)) return;
     const std::u16string text = host_.GetText(box);
     const auto digits = kit::ReadAmount(text);
@@ -440,11 +362,7 @@ void CManerXE4Sim::OnAmountEnter(Hwnd window, Hwnd box) {
     if (box != e->controls.mileage || !kit::IsPositiveAmount(digits) || pay != u"복합") return;
     const Branch* branch = BranchOf(host_.GetText(e->controls.branch));
     if (!branch || branch->mileageSetting) return;
-    if (options_.noticeDelayMs == 0) {
-        ShowMileageNotice(window);
-    } else {
-        timers_.push_back(host_.StartTimer(options_.noticeDelayMs, [this, window]() { ShowMileageNotice(window); }));
-    }
+    After(options_.noticeDelayMs, [this, window]() { ShowMileageNotice(window); });
 }
 
 void CManerXE4Sim::ShowMileageNotice(Hwnd window) {
@@ -461,7 +379,7 @@ void CManerXE4Sim::ShowMileageNotice(Hwnd window) {
 }
 
 void CManerXE4Sim::OnConsignClick(Hwnd window) {
-    EntryState* e = Find(window);
+    EntryEdits* e = Find(window);
     if (!e) return;
     e->consignment = !e->consignment;
     RefreshOriginMarks(*e);
@@ -477,7 +395,7 @@ void CManerXE4Sim::OnConsignClick(Hwnd window) {
     e->warning = built.Get("warning");
 }
 
-void CManerXE4Sim::RefreshOriginMarks(EntryState& e) {
+void CManerXE4Sim::RefreshOriginMarks(EntryEdits& e) {
     if (IsNull(e.controls.origin) || e.originBase.empty()) return;
     std::u16string marks;
     if (e.consignment) marks += kConsignMark;
@@ -491,7 +409,7 @@ void CManerXE4Sim::RefreshOriginMarks(EntryState& e) {
 
 void CManerXE4Sim::OpenConsultMap(Hwnd window, bool origin) {
     auto open = [this, window, origin]() {
-        EntryState* e = Find(window);
+        EntryEdits* e = Find(window);
         if (!e) return;
         if (!IsNull(e->consultMap) && host_.Exists(e->consultMap)) host_.Destroy(e->consultMap);
         const GeoPoint at = (origin ? e->origin : e->destination).value_or(kDefaultCentre);
@@ -514,16 +432,15 @@ void CManerXE4Sim::OpenConsultMap(Hwnd window, bool origin) {
         }
         Listen(map, nullptr);
         host_.OnDestroy(map, [this, window, map]() {
-            if (EntryState* en = Find(window); en && en->consultMap == map) en->consultMap = kNoWindow;
+            if (EntryEdits* en = Find(window); en && en->consultMap == map) en->consultMap = kNoWindow;
         });
     };
-    if (options_.mapDelayMs == 0) open();
-    else timers_.push_back(host_.StartTimer(options_.mapDelayMs, open));
+    After(options_.mapDelayMs, open);
 }
 
 void CManerXE4Sim::OpenViaMap(Hwnd window, std::size_t k) {
     auto open = [this, window, k]() {
-        EntryState* e = Find(window);
+        EntryEdits* e = Find(window);
         if (!e || !e->via[k]) return;
         if (!IsNull(e->viaMap) && host_.Exists(e->viaMap)) host_.Destroy(e->viaMap);
         const GeoPoint at = *e->via[k];
@@ -551,28 +468,16 @@ void CManerXE4Sim::OpenViaMap(Hwnd window, std::size_t k) {
             if (id == kIdViaMapClose && code == msg::BN_CLICKED) host_.Destroy(map);
         });
         host_.OnDestroy(map, [this, window, map]() {
-            if (EntryState* en = Find(window); en && en->viaMap == map) en->viaMap = kNoWindow;
+            if (EntryEdits* en = Find(window); en && en->viaMap == map) en->viaMap = kNoWindow;
         });
     };
-    if (options_.mapDelayMs == 0) open();
-    else timers_.push_back(host_.StartTimer(options_.mapDelayMs, open));
+    After(options_.mapDelayMs, open);
 }
 
 // --- orders ----------------------------------------------------------------
 
-void CManerXE4Sim::Finish(Hwnd window, const std::u16string& status) {
-    EntryState* e = Find(window);
-    if (!e) return;
-    StoredOrder o = ReadOrder(*e);
-    o.status = status;
-    if (e->modify && e->orderIndex >= 0 && static_cast<std::size_t>(e->orderIndex) < Orders().size())
-        Book().Replace(static_cast<std::size_t>(e->orderIndex), std::move(o));
-    else
-        Book().Store(std::move(o));
-    host_.Destroy(window);
-}
-
-StoredOrder CManerXE4Sim::ReadOrder(const EntryState& e) const {
+StoredOrder CManerXE4Sim::ReadOrder(const kit::EntryState& state) const {
+    const auto& e = static_cast<const EntryEdits&>(state);
     const EntryControls& c = e.controls;
     auto text = [this](Hwnd h) { return IsNull(h) ? std::u16string() : host_.GetText(h); };
     StoredOrder o;

@@ -18,8 +18,6 @@
 #pragma once
 
 #include <array>
-#include <map>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,7 +27,7 @@
 #include "sim/cmanerxe4/options.h"
 #include "sim/host.h"
 #include "sim/kit/orders.h"
-#include "sim/kit/substitute.h"
+#include "sim/kit/shell.h"
 
 namespace qm::sim::cmanerxe4 {
 
@@ -48,10 +46,7 @@ struct EntryControls {
     Hwnd registerButton{}, closeButton{}, holdButton{}, inquiryButton{};
 };
 
-struct EntryWindowInfo {
-    Hwnd window{};
-    bool modify = false;
-    int orderIndex = -1;  // the stored order shown (modify mode)
+struct EntryWindowInfo : kit::EntryState {
     EntryControls controls;
     std::optional<GeoPoint> origin, destination;
     std::array<std::optional<GeoPoint>, 3> via;
@@ -63,23 +58,18 @@ struct EntryWindowInfo {
     Hwnd consultMap{}, viaMap{};
 };
 
-class CManerXE4Sim final : public kit::Substitute {
+class CManerXE4Sim final : public kit::Shell {
 public:
     CManerXE4Sim(Host& host, Options options);
-    ~CManerXE4Sim() override;
 
     bool Start() override;
-    Hwnd MainWindow() const override { return main_; }
     Hwnd ReceptionTab() const { return receptionTab_; }
     Hwnd ReceptionButton() const { return reception_; }
 
     // As if "접 수" had been pressed (without --entry-delay): the new window.
-    Hwnd OpenEntryWindow();
-    // Stored order k in a "수정(F7)" window; null when there is no such order.
-    Hwnd ShowStoredOrder(std::size_t k) override;
+    Hwnd OpenEntryWindow() { return OpenNewEntry(); }
 
-    std::vector<Hwnd> EntryWindows() const;  // open entry windows, oldest first
-    const EntryWindowInfo* EntryInfo(Hwnd window) const;
+    const EntryWindowInfo* EntryInfo(Hwnd window) const { return static_cast<const EntryWindowInfo*>(Entry(window)); }
     // The place table's answer for a name (a name it does not know still gets
     // a position of its own).
     Place LookUp(const std::u16string& name) const;
@@ -87,13 +77,15 @@ public:
     std::optional<std::u16string> BranchDisplayText(const std::u16string& typed) const;
 
 private:
-    struct EntryState;
+    struct EntryEdits;
     struct ViaEdit;
+    enum { kBranchTimer = 1 };
 
-    Hwnd CreateEntryWindow(const StoredOrder* order, int orderIndex);
-    void FillFromOrder(EntryState& e, const StoredOrder& order);
-    void WireEntry(EntryState& e);
-    EntryState* Find(Hwnd window);
+    Hwnd CreateEntry(const StoredOrder* order, int orderIndex) override;
+    void FillFromOrder(EntryEdits& e, const StoredOrder& order);
+    void WireEntry(EntryEdits& e);
+    EntryEdits* Find(Hwnd window) const;
+    void OnEntryGone(kit::EntryState& gone) override;
 
     void OnEntryCommand(Hwnd window, int id, int code);
     void OnBranchEnter(Hwnd window);
@@ -103,21 +95,16 @@ private:
     void OnAmountEnter(Hwnd window, Hwnd box);
     void OnConsignClick(Hwnd window);
     void ShowMileageNotice(Hwnd window);
-    void RefreshOriginMarks(EntryState& e);
+    void RefreshOriginMarks(EntryEdits& e);
     void OpenConsultMap(Hwnd window, bool origin);
     void OpenViaMap(Hwnd window, std::size_t k);
-    void Finish(Hwnd window, const std::u16string& status);
-    StoredOrder ReadOrder(const EntryState& e) const;
+    StoredOrder ReadOrder(const kit::EntryState& e) const override;
     const Branch* BranchOf(const std::u16string& typed) const;
 
     Options options_;
     std::vector<Branch> branches_;
     std::vector<Place> places_;
-    Hwnd main_{}, receptionTab_{}, reception_{};
-    std::map<Hwnd, std::unique_ptr<EntryState>> entries_;
-    std::vector<Hwnd> entryOrder_;
-    std::vector<TimerId> timers_;
-    int cascade_ = 0;
+    Hwnd receptionTab_{}, reception_{};
 };
 
 }  // namespace qm::sim::cmanerxe4

@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "sim/kit/parse.h"
 #include "sim/kit/text.h"
 
 namespace qm::sim::cmanerxe4 {
@@ -84,9 +85,6 @@ kit::OptionParser MakeParser(Options& o) {
     return p;
 }
 
-std::u16string HelpText() {
-    Options scratch;
-    return MakeParser(scratch).Help();
-}
+std::u16string HelpText() { return kit::HelpWith(MakeParser); }
 
 }  // namespace qm::sim::cmanerxe4

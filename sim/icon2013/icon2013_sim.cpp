@@ -25,11 +25,7 @@ std::u16string Trim(const std::u16string& s) {
 }
 
 // Where each named window of the order dialog's layout is kept.
-struct Slot {
-    const char* name;
-    Hwnd OrderControls::*field;
-};
-const Slot kSlots[] = {
+const kit::Slot<OrderControls> kSlots[] = {
     {"search", &OrderControls::search}, {"searchButton", &OrderControls::searchButton},
     {"phone", &OrderControls::phone}, {"phone2", &OrderControls::phone2}, {"branch", &OrderControls::branch},
     {"origin", &OrderControls::origin}, {"originDetail", &OrderControls::originDetail},
@@ -52,12 +48,8 @@ std::u16string MapAddress(const GeoPoint& p) {
 
 }  // namespace
 
-struct Icon2013Sim::OrderState : OrderWindowInfo {
-    TimerId customerTimer = 0;
-};
-
 Icon2013Sim::Icon2013Sim(Host& host, Options options)
-    : kit::Substitute(host, options), options_(std::move(options)) {
+    : kit::Shell(host, options), options_(std::move(options)) {
     branches_ = {
         {u"본사", u"02-555-0000"},
         {u"강남지사", u"02-555-1234"},
@@ -65,11 +57,6 @@ Icon2013Sim::Icon2013Sim(Host& host, Options options)
         {u"수원지사", u"031-555-1234"},
     };
     for (const Branch& b : options_.extraBranches) branches_.push_back(b);
-}
-
-Icon2013Sim::~Icon2013Sim() {
-    for (auto& [window, o] : orders_) host_.CancelTimer(o->customerTimer);
-    host_.CancelTimer(mapTimer_);
 }
 
 std::vector<std::u16string> Icon2013Sim::BranchItems() const {
@@ -99,64 +86,31 @@ const std::vector<Icon2013Sim::KnownPlace>& Icon2013Sim::KnownPlaces() {
 
 bool Icon2013Sim::Start() {
     if (!IsNull(main_)) return true;
-    const kit::Built built = kit::BuildTopLevel(host_, MainLayout(), kNoWindow, Omit());
-    main_ = built.Get("main");
-    if (IsNull(main_)) return false;
-    frame_ = built.Get("frame");
+    const kit::Built built = StartMain(MainLayout(), "inquiry", kIdReception, options_.orderDelayMs);
     inquiry_ = built.Get("inquiry");
     reception_ = built.Get("reception");
-    host_.OnDestroy(main_, [this]() {
-        main_ = kNoWindow;
-        host_.Quit();
-    });
-    ListenMain(main_, nullptr);
-    Listen(inquiry_, [this](int id, int code, Hwnd) {
-        if (id != kIdReception || code != msg::BN_CLICKED) return;
-        if (options_.orderDelayMs > 0)
-            host_.StartTimer(options_.orderDelayMs, [this]() { OpenOrderWindow(); });
-        else
-            OpenOrderWindow();
-    });
-    return true;
+    return !IsNull(main_);
 }
 
 // --- order windows ---------------------------------------------------------
 
-Hwnd Icon2013Sim::OpenOrderWindow() { return CreateOrderWindow(nullptr, -1); }
-
-Hwnd Icon2013Sim::ShowStoredOrder(std::size_t k) {
-    if (k >= Orders().size()) return kNoWindow;
-    const StoredOrder copy = Orders()[k];
-    return CreateOrderWindow(&copy, static_cast<int>(k));
-}
-
-Hwnd Icon2013Sim::CreateOrderWindow(const StoredOrder* order, int orderIndex) {
-    if (IsNull(main_)) return kNoWindow;
-    const int offset = 24 * (cascade_++ % 8);
+Hwnd Icon2013Sim::CreateEntry(const StoredOrder* order, int orderIndex) {
     WindowSpec w;
     w.behaviour = Behaviour::Dialog;
     w.text = order ? u"오더수정" : u"오더접수";
     w.owner = main_;
-    w.rect = {100 + offset, 60 + offset, 100 + offset + kOrderWidth, 60 + offset + kOrderHeight};
-    const Hwnd window = Make(w);
-    if (IsNull(window)) return window;
+    w.rect = {100, 60, 100 + kOrderWidth, 60 + kOrderHeight};
+    auto* o = static_cast<OrderState*>(AddEntry(w, std::make_unique<OrderState>(), orderIndex));
+    if (!o) return kNoWindow;
 
-    auto state = std::make_unique<OrderState>();
-    OrderState& o = *state;
-    o.window = window;
-    o.modify = order != nullptr;
-    o.orderIndex = orderIndex;
-    orders_[window] = std::move(state);
-    orderOrder_.push_back(window);
-
-    const kit::Built frame = kit::BuildChildren(host_, OrderWindowLayout(), window, Omit());
-    o.outer = frame.Get("outer");
-    o.dialog = frame.Get("dialog");
-    o.newOrder = frame.Get("newOrder");
-    BuildOrderControls(o, o.modify);
-    if (order) FillFromOrder(o, *order);
-    WireOrder(o);
-    return window;
+    const kit::Built frame = kit::BuildChildren(host_, OrderWindowLayout(), o->window, Omit());
+    o->outer = frame.Get("outer");
+    o->dialog = frame.Get("dialog");
+    o->newOrder = frame.Get("newOrder");
+    BuildOrderControls(*o, o->modify);
+    if (order) FillFromOrder(*o, *order);
+    WireOrder(*o);
+    return o->window;
 }
 
 void Icon2013Sim::BuildOrderControls(OrderState& o, bool modify) {
@@ -170,10 +124,10 @@ void Icon2013Sim::BuildOrderControls(OrderState& o, bool modify) {
         kit::FindNode(layout, "inquiry")->text = kAltInquiryText;
     }
     const kit::Built built = kit::BuildChildren(host_, layout, o.dialog, Omit());
-    for (const Slot& slot : kSlots) o.controls.*slot.field = built.Get(slot.name);
-    o.controls.via = {built.Get("via1"), built.Get("via2"), built.Get("via3")};
-    o.controls.viaDetail = {built.Get("via1Detail"), built.Get("via2Detail"), built.Get("via3Detail")};
-    o.controls.viaMap = {built.Get("viaMap1"), built.Get("viaMap2"), built.Get("viaMap3")};
+    kit::TakeSlots(built, o.controls, kSlots);
+    o.controls.via = kit::Three(built, "via");
+    o.controls.viaDetail = kit::Three(built, "via", "Detail");
+    o.controls.viaMap = kit::Three(built, "viaMap");
 }
 
 void Icon2013Sim::FillFromOrder(OrderState& o, const StoredOrder& s) {
@@ -225,28 +179,14 @@ void Icon2013Sim::WireOrder(OrderState& o) {
     const Hwnd window = o.window;
     const OrderControls& c = o.controls;
     Listen(o.dialog, [this, window](int id, int code, Hwnd) { OnOrderCommand(window, id, code); });
-    host_.OnDestroy(window, [this, window]() {
-        auto it = orders_.find(window);
-        if (it == orders_.end()) return;
-        host_.CancelTimer(it->second->customerTimer);
-        orders_.erase(it);
-        orderOrder_.erase(std::remove(orderOrder_.begin(), orderOrder_.end(), window), orderOrder_.end());
-        if (mapOrder_ == window) mapOrder_ = kNoWindow;
-    });
     // Closing from the frame is "닫기(X)".
     host_.OnClose(window, [this, window]() {
         RequestClose(window);
         return false;
     });
 
-    auto onEnter = [this](Hwnd box, std::function<void()> react) {
-        if (IsNull(box)) return;
-        host_.OnKey(box, [react = std::move(react)](std::uint32_t vk) {
-            if (vk != msg::VK_RETURN) return false;
-            if (react) react();
-            return true;  // Enter confirms the box; it is never typed into it
-        });
-    };
+    // Enter confirms a box; it is never typed into it.
+    const auto onEnter = [this](Hwnd box, std::function<void()> react) { OnEnter(box, std::move(react)); };
     onEnter(c.search, [this, window]() { OnSearchEnter(window); });
     onEnter(c.phone2, [this, window]() { OnPhone2Enter(window); });
     for (int k = 0; k < 3; ++k) {
@@ -264,17 +204,9 @@ void Icon2013Sim::WireOrder(OrderState& o) {
         onEnter(box, nullptr);
 }
 
-Icon2013Sim::OrderState* Icon2013Sim::Find(Hwnd window) {
-    auto it = orders_.find(window);
-    return it == orders_.end() ? nullptr : it->second.get();
+void Icon2013Sim::OnEntryGone(kit::EntryState& gone) {
+    if (mapOrder_ == gone.window) mapOrder_ = kNoWindow;
 }
-
-const OrderWindowInfo* Icon2013Sim::OrderInfo(Hwnd window) const {
-    auto it = orders_.find(window);
-    return it == orders_.end() ? nullptr : it->second.get();
-}
-
-std::vector<Hwnd> Icon2013Sim::OrderWindows() const { return orderOrder_; }
 
 void Icon2013Sim::OnOrderCommand(Hwnd window, int id, int code) {
     OrderState* o = Find(window);
@@ -285,13 +217,7 @@ void Icon2013Sim::OnOrderCommand(Hwnd window, int id, int code) {
     }
     if (code != msg::BN_CLICKED) return;
     switch (id) {
-        case kIdRegister: {
-            std::u16string status = u"registered";
-            if (o->modify && o->orderIndex >= 0 && static_cast<std::size_t>(o->orderIndex) < Orders().size())
-                status = Orders()[static_cast<std::size_t>(o->orderIndex)].status;
-            Finish(window, status);
-            break;
-        }
+        case kIdRegister: Finish(window, RegisterStatus(*o)); break;
         case kIdHold: Finish(window, u"held"); break;
         case kIdInquiry: Finish(window, u"inquiry"); break;
         case kIdClose: RequestClose(window); break;
@@ -308,29 +234,14 @@ void Icon2013Sim::OnOrderCommand(Hwnd window, int id, int code) {
 void Icon2013Sim::OnSearchEnter(Hwnd window) {
     OrderState* o = Find(window);
     if (!o) return;
-    host_.CancelTimer(o->customerTimer);
-    o->customerTimer = 0;
-    const std::u16string digits = Digits(host_.GetText(o->controls.search));
-    std::u16string found;
-    if (digits.size() >= 7) {
-        found = digits;
-    } else if (digits.size() == 4) {
-        // The last four digits find a known customer.
-        for (auto it = Orders().rbegin(); it != Orders().rend() && found.empty(); ++it) {
-            const std::u16string known = Digits(it->customerPhone);
-            if (known.size() >= 7 && EndsWith(known, digits)) found = known;
-        }
-    }
+    const std::u16string found = FindCustomer(host_.GetText(o->controls.search));
     auto show = [this, window, text = found.empty() ? std::u16string() : HyphenatedNumber(found)]() {
         OrderState* en = Find(window);
         if (!en) return;
-        en->customerTimer = 0;
-        if (!IsNull(en->controls.phone)) host_.SetText(en->controls.phone, text);
-        if (!text.empty() && options_.publicNumber && !IsNull(en->controls.phone2))
-            host_.SetText(en->controls.phone2, kPublicNumber);
+        SetTextOf(en->controls.phone, text);
+        if (!text.empty() && options_.publicNumber) SetTextOf(en->controls.phone2, kPublicNumber);
     };
-    if (options_.customerDelayMs == 0) show();
-    else o->customerTimer = host_.StartTimer(options_.customerDelayMs, show);
+    After(window, kCustomerTimer, options_.customerDelayMs, show);
 }
 
 void Icon2013Sim::OnPhone2Enter(Hwnd window) {
@@ -407,19 +318,8 @@ void Icon2013Sim::RequestClose(Hwnd window) {
     if (!options_.ignoreClose) host_.Destroy(window);
 }
 
-void Icon2013Sim::Finish(Hwnd window, const std::u16string& status) {
-    OrderState* o = Find(window);
-    if (!o) return;
-    StoredOrder s = ReadOrder(*o);
-    s.status = status;
-    if (o->modify && o->orderIndex >= 0 && static_cast<std::size_t>(o->orderIndex) < Orders().size())
-        Book().Replace(static_cast<std::size_t>(o->orderIndex), std::move(s));
-    else
-        Book().Store(std::move(s));
-    host_.Destroy(window);
-}
-
-StoredOrder Icon2013Sim::ReadOrder(OrderState& o) const {
+StoredOrder Icon2013Sim::ReadOrder(const kit::EntryState& e) const {
+    const auto& o = static_cast<const OrderState&>(e);
     const OrderControls& c = o.controls;
     auto text = [this](Hwnd h) { return IsNull(h) ? std::u16string() : host_.GetText(h); };
     StoredOrder s;
@@ -463,9 +363,8 @@ void Icon2013Sim::OpenMap(Hwnd window, Place place) {
         ShowMap(window, place);
         return;
     }
-    if (mapTimer_ != 0) return;  // on its way
+    if (Waiting(kNoWindow, kMapTimer)) return;  // on its way
     auto make = [this]() {
-        mapTimer_ = 0;
         if (!IsNull(mapDialog_) || IsNull(main_)) return;
         WindowSpec d;
         d.behaviour = Behaviour::Dialog;
@@ -502,8 +401,7 @@ void Icon2013Sim::OpenMap(Hwnd window, Place place) {
         });
         ShowMap(mapOrder_, mapPlace_);
     };
-    if (options_.mapDelayMs > 0) mapTimer_ = host_.StartTimer(options_.mapDelayMs, make);
-    else make();
+    After(kNoWindow, kMapTimer, options_.mapDelayMs, make);
 }
 
 void Icon2013Sim::ShowMap(Hwnd window, Place place) {

@@ -22,8 +22,6 @@
 #pragma once
 
 #include <array>
-#include <map>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,7 +31,7 @@
 #include "sim/icon2013/map_page.h"
 #include "sim/icon2013/options.h"
 #include "sim/kit/orders.h"
-#include "sim/kit/substitute.h"
+#include "sim/kit/shell.h"
 
 namespace qm::sim::icon2013 {
 
@@ -62,10 +60,8 @@ struct OrderPoints {
     std::array<std::optional<GeoPoint>, 3> via;
 };
 
-struct OrderWindowInfo {
-    Hwnd window{}, outer{}, dialog{}, newOrder{};
-    bool modify = false;
-    int orderIndex = -1;  // the stored order shown (modify)
+struct OrderWindowInfo : kit::EntryState {
+    Hwnd outer{}, dialog{}, newOrder{};
     OrderControls controls;
     int viaRows = 1;      // the via rows shown
     OrderPoints points;   // the positions Icon2013 holds for the order's places
@@ -74,23 +70,20 @@ struct OrderWindowInfo {
     int closeRequests = 0;
 };
 
-class Icon2013Sim final : public kit::Substitute {
+class Icon2013Sim final : public kit::Shell {
 public:
     Icon2013Sim(Host& host, Options options);
-    ~Icon2013Sim() override;
 
     bool Start() override;
-    Hwnd MainWindow() const override { return main_; }
     Hwnd InquiryDialog() const { return inquiry_; }
     Hwnd ReceptionButton() const { return reception_; }
 
     // As if "접수" had been pressed (without --order-delay): the new order window.
-    Hwnd OpenOrderWindow();
-    // Stored order k in a "수정(E)" order window; null when there is no such order.
-    Hwnd ShowStoredOrder(std::size_t k) override;
+    Hwnd OpenOrderWindow() { return OpenNewEntry(); }
+    // ShowStoredOrder(k): stored order k in a "수정(E)" order window.
 
-    std::vector<Hwnd> OrderWindows() const;  // open order windows, oldest first
-    const OrderWindowInfo* OrderInfo(Hwnd window) const;
+    std::vector<Hwnd> OrderWindows() const { return EntryWindows(); }  // open order windows, oldest first
+    const OrderWindowInfo* OrderInfo(Hwnd window) const { return Find(window); }
     // The "지도검색" dialog and its browser (null until a map button opened it).
     Hwnd MapDialog() const { return mapDialog_; }
     Hwnd MapBrowser() const { return mapBrowser_; }
@@ -108,15 +101,16 @@ public:
     static const std::vector<KnownPlace>& KnownPlaces();
 
 private:
-    struct OrderState;
+    using OrderState = OrderWindowInfo;
     enum class Place { Origin, Destination, Via1, Via2, Via3 };
+    enum { kCustomerTimer = 1, kMapTimer };
 
-    Hwnd CreateOrderWindow(const StoredOrder* order, int orderIndex);
+    Hwnd CreateEntry(const StoredOrder* order, int orderIndex) override;
     void BuildOrderControls(OrderState& o, bool modify);
     void FillFromOrder(OrderState& o, const StoredOrder& order);
     void WireOrder(OrderState& o);
-    OrderState* Find(Hwnd window);
-    OrderState* FindByDialog(Hwnd dialog);
+    OrderState* Find(Hwnd window) const { return static_cast<OrderState*>(Entry(window)); }
+    void OnEntryGone(kit::EntryState& gone) override;
 
     void OnOrderCommand(Hwnd window, int id, int code);
     void OnSearchEnter(Hwnd window);
@@ -127,8 +121,7 @@ private:
     void OnViaRowClicked(Hwnd window, int row, Point client);
     void ShowCardWindow(Hwnd window);
     void RequestClose(Hwnd window);
-    void Finish(Hwnd window, const std::u16string& status);
-    StoredOrder ReadOrder(OrderState& o) const;
+    StoredOrder ReadOrder(const kit::EntryState& e) const override;
 
     void OpenMap(Hwnd window, Place place);
     void ShowMap(Hwnd window, Place place);
@@ -136,14 +129,10 @@ private:
 
     Options options_;
     std::vector<Branch> branches_;
-    Hwnd main_{}, frame_{}, inquiry_{}, reception_{};
-    std::map<Hwnd, std::unique_ptr<OrderState>> orders_;
-    std::vector<Hwnd> orderOrder_;
-    int cascade_ = 0;
+    Hwnd inquiry_{}, reception_{};
     Hwnd mapDialog_{}, mapBrowser_{};
     Hwnd mapOrder_{};  // the order window whose map button showed the map last
     Place mapPlace_ = Place::Origin;
-    TimerId mapTimer_ = 0;
     int mapDialogsMade_ = 0;
 };
 

@@ -46,18 +46,8 @@ kit::OptionParser MakeParser(Options& o) {
     return p;
 }
 
-ParseResult ParseOptions(const std::vector<std::u16string>& args) {
-    ParseResult r;
-    const kit::OptionParser parser = MakeParser(r.options);
-    const kit::ParseOutcome outcome = parser.Parse(args);
-    r.help = outcome.help;
-    r.error = outcome.error;
-    return r;
-}
+ParseResult ParseOptions(const std::vector<std::u16string>& args) { return kit::ParseWith(MakeParser, args); }
 
-std::u16string HelpText() {
-    Options scratch;
-    return MakeParser(scratch).Help();
-}
+std::u16string HelpText() { return kit::HelpWith(MakeParser); }
 
 }  // namespace qm::sim::icon2013

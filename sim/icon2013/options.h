@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "sim/kit/options.h"
+#include "sim/kit/parse.h"
 
 namespace qm::sim::icon2013 {
 
@@ -41,11 +42,7 @@ using kit::kMaxOpenableOrders;
 // The parser that fills options (which must outlive it).
 kit::OptionParser MakeParser(Options& options);
 
-struct ParseResult {
-    Options options;
-    bool help = false;
-    std::u16string error;  // empty when the command line was understood
-};
+using ParseResult = kit::ParseResult<Options>;
 
 ParseResult ParseOptions(const std::vector<std::u16string>& args);
 std::u16string HelpText();

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "sim/kit/layout.h"
-#include "sim/kit/substitute.h"
+#include "sim/kit/shell.h"
 #include "sim/logi/map_page.h"
 
 namespace qm::sim::logi {
@@ -33,11 +33,11 @@ struct MapView {
     Hwnd mapDialog{}, mapBrowser{};
 };
 
-class LogiSubstitute : public kit::Substitute {
+class LogiSubstitute : public kit::Shell {
 public:
     // site: the host name of the page's address (map_page.h).
     LogiSubstitute(Host& host, kit::CommonOptions common, std::u16string site)
-        : kit::Substitute(host, std::move(common)), site_(std::move(site)) {}
+        : kit::Shell(host, std::move(common)), site_(std::move(site)) {}
 
 protected:
     // The map of an open entry window; null when there is no such window.

@@ -20,18 +20,14 @@
 #pragma once
 
 #include <array>
-#include <cstdint>
-#include <map>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "sim/host.h"
 #include "sim/kit/orders.h"
-#include "sim/kit/substitute.h"
 #include "sim/kit/text.h"
-#include "sim/logi/map_dialog.h"
+#include "sim/logi/entry_shell.h"
 #include "sim/logid2/layout.h"
 #include "sim/logid2/options.h"
 
@@ -59,71 +55,44 @@ struct EntryControls {
     Hwnd fitFare{}, addVia{};
 };
 
-struct EntryWindowInfo : logi::MapView {
-    Hwnd window{};
-    bool modify = false;
-    int orderIndex = -1;  // the stored order shown (modify mode)
+struct EntryWindowInfo : logi::Entry {
     EntryControls controls;
-    bool customerFound = false;
-    Hwnd placePopup{};  // the map: points, mapDialog, mapBrowser (logi::MapView)
+    Hwnd placePopup{};    // the "지명검색" popup (the map: logi::MapView)
+    Hwnd lastPlaceBox{};  // the place box changed last
 };
 
-class LogiD2Sim final : public logi::LogiSubstitute {
+class LogiD2Sim final : public logi::EntryShell<EntryWindowInfo> {
 public:
     LogiD2Sim(Host& host, Options options);
-    ~LogiD2Sim() override;
 
     // Creates the main window and its main list. False when the main window
     // could not be made.
     bool Start() override;
 
-    Hwnd MainWindow() const override { return main_; }
     Hwnd MainListDialog() const { return mainList_; }
     Hwnd ReceptionButton() const { return reception_; }
 
     // As if "접  수(&N)" had been pressed (without --entry-delay): the new window.
-    Hwnd OpenEntryWindow();
+    Hwnd OpenEntryWindow() { return OpenNewEntry(); }
     // Opens stored order k in a modify window; null when there is no such order.
-    Hwnd OpenOrderForModify(std::size_t k);
-    Hwnd ShowStoredOrder(std::size_t k) override { return OpenOrderForModify(k); }
-
-    std::vector<Hwnd> EntryWindows() const;  // open entry windows, oldest first
-    const EntryWindowInfo* EntryInfo(Hwnd window) const;
-    // The branch table: digits -> "로지본사 > name (number)".
-    std::optional<std::u16string> BranchDisplayText(const std::u16string& typed) const;
+    Hwnd OpenOrderForModify(std::size_t k) { return ShowStoredOrder(k); }
 
 private:
-    struct EntryState;
+    enum { kPopupTimer = kOwnTimer };
 
-    Hwnd CreateEntryWindow(const StoredOrder* order, int orderIndex);
-    void BuildEntryControls(EntryState& e, bool modify);
-    void FillFromOrder(EntryState& e, const StoredOrder& order);
-    void WireEntry(Hwnd window);
+    Hwnd CreateEntry(const StoredOrder* order, int orderIndex) override;
+    void WireEntry(EntryWindowInfo& e);
+    const char16_t* MileageRefusal(const EntryWindowInfo& e) const override;
 
-    EntryState* Find(Hwnd window);
-    logi::MapView* MapOf(Hwnd entry) override;
-    void OnEntryCommand(Hwnd window, int id, int code, Hwnd control);
-    void OnBranchEnter(Hwnd window);
-    void OnPhoneEnter(Hwnd window);
-    void OnAmountLeave(Hwnd window, Hwnd box, bool isMileage);
+    void OnEntryCommand(Hwnd window, int id, int code);
     void OnPlaceChanged(Hwnd window);
     void ShowPlacePopup(Hwnd window);
-    void OnConsignClicked(Hwnd window);
-    void AskCancel(Hwnd window);
     void Finish(Hwnd window, const std::u16string& status);
     void AskInquiryType(Hwnd window);
     bool RefuseUnregistered(Hwnd window);
-    StoredOrder ReadOrder(EntryState& e) const;
-    Hwnd Box(Hwnd owner, const std::u16string& title, const std::u16string& text,
-             std::vector<MessageBoxButton> buttons, std::function<void(int)> onAnswer = nullptr);
-    void CloseEntry(Hwnd window);
 
     Options options_;
-    std::vector<Branch> branches_;
-    Hwnd main_{}, mdiClient_{}, view_{}, mainList_{}, reception_{};
-    std::map<Hwnd, std::unique_ptr<EntryState>> entries_;
-    std::vector<Hwnd> entryOrder_;
-    int cascade_ = 0;
+    Hwnd mainList_{}, reception_{};
 };
 
 }  // namespace qm::sim::logid2

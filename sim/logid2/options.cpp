@@ -1,7 +1,5 @@
 #include "sim/logid2/options.h"
 
-#include "sim/kit/text.h"
-
 namespace qm::sim::logid2 {
 
 kit::OptionParser MakeParser(Options& o) {
@@ -11,50 +9,21 @@ kit::OptionParser MakeParser(Options& o) {
     p.Common(o, u"load one order (JSON, as in the orders file) at start,\n"
                 u"keep it as held and show it in a \"수   정(&E)\" window");
     p.Flag(u"--alt-cancel", u"the entry window's cancel button reads \"취   소(&X)\"", o.altCancel);
-    p.Delay(u"--entry-delay", u"the entry window appears MS after \"접  수(&N)\"", o.entryDelayMs);
-    p.Delay(u"--customer-delay", u"customer display filled MS after Enter", o.customerDelayMs);
-    p.Delay(u"--branch-delay", u"branch display filled MS after Enter", o.branchDelayMs);
+    logi::AddDelays(p, o, u"접  수(&N)");
     p.Delay(u"--popup-delay", u"place popup MS after the last change of a place box", o.popupDelayMs);
-    p.Value(u"--branch", u"NUMBER=NAME", u"add a branch to the branch table",
-            [&o](const std::u16string& text) {
-                const auto eq = text.find(u'=');
-                if (eq == std::u16string::npos || eq + 1 >= text.size()) return false;
-                const std::u16string digits = kit::Digits(text.substr(0, eq));
-                if (digits.empty()) return false;
-                o.extraBranches.push_back({digits, text.substr(eq + 1)});
-                return true;
-            });
+    logi::AddBranch(p, o);
     p.Flag(u"--refuse-mileage", u"refuse mileage even after a customer search", o.refuseMileage);
     p.Flag(u"--unregistered",
            u"the company is unregistered: register, hold and inquiry\nshow \"미등록 업체입니다\" and save nothing",
            o.unregistered);
-    p.Flag(u"--consign-checked", u"new entry windows start with \"탁송\" checked", o.consignChecked);
-    p.Flag(u"--consign-locked", u"the \"탁송\" check box ignores clicks", o.consignLocked);
-    p.Flag(u"--plain-amounts", u"amounts are not regrouped with thousands commas", o.groupAmounts, false);
-    p.Text(u"--amount-suffix", u"TEXT", u"amounts are shown with TEXT after the digits (e.g. 원)", o.amountSuffix);
+    logi::AddEntryOptions(p, o);
     p.Command(u"3826 at an entry window", u"open its \"지도보기\" map dialog");
-    p.Section(u"Map page functions (\"지도보기\"):\n"
-              u"  setCenter(lat, lng)      move the map centre; true for two finite numbers\n"
-              u"  getCenter()              the centre as \"lat,lng\"\n"
-              u"  lat is the order's x, lng its y: a point script such as \"setCenter(%f, %f)\"\n"
-              u"  places the centre, and \"출발지를 현위치로\" / \"도착지를 현위치로\" store it.\n"
-              u"  The page's address carries strSPosX/strSPosY, strDPosX/strDPosY and\n"
-              u"  strV1PosX..strV3PosY of the points with a position: X = lng, Y = lat.\n");
+    p.Section(logi::MapPageHelp(u"Map page functions (\"지도보기\"):"));
     return p;
 }
 
-ParseResult ParseOptions(const std::vector<std::u16string>& args) {
-    ParseResult r;
-    const kit::OptionParser parser = MakeParser(r.options);
-    const kit::ParseOutcome outcome = parser.Parse(args);
-    r.help = outcome.help;
-    r.error = outcome.error;
-    return r;
-}
+ParseResult ParseOptions(const std::vector<std::u16string>& args) { return kit::ParseWith(MakeParser, args); }
 
-std::u16string HelpText() {
-    Options scratch;
-    return MakeParser(scratch).Help();
-}
+std::u16string HelpText() { return kit::HelpWith(MakeParser); }
 
 }  // namespace qm::sim::logid2

@@ -20,8 +20,6 @@
 #pragma once
 
 #include <array>
-#include <map>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,7 +27,7 @@
 #include "sim/host.h"
 #include "sim/kit/orders.h"
 #include "sim/kit/text.h"
-#include "sim/logi/map_dialog.h"
+#include "sim/logi/entry_shell.h"
 #include "sim/logid5/layout.h"
 #include "sim/logid5/options.h"
 
@@ -52,68 +50,39 @@ struct EntryControls {
     Hwnd inquiry{}, registerButton{}, hold{}, cancel{};
 };
 
-struct EntryWindowInfo : logi::MapView {
-    Hwnd window{};
-    bool modify = false;
-    int orderIndex = -1;  // the stored order shown (modify mode)
+struct EntryWindowInfo : logi::Entry {
     EntryControls controls;
-    bool customerFound = false;
     bool originFound = false;       // Enter on the origin box found the place, or the map gave it
     bool destinationFound = false;  // likewise the destination
 };
 
-class LogiD5Sim final : public logi::LogiSubstitute {
+class LogiD5Sim final : public logi::EntryShell<EntryWindowInfo> {
 public:
     LogiD5Sim(Host& host, Options options);
-    ~LogiD5Sim() override;
 
     bool Start() override;
 
-    Hwnd MainWindow() const override { return main_; }
     Hwnd MainListDialog() const { return mainList_; }
     Hwnd ReceptionButton() const { return reception_; }
 
     // As if "접  수" had been pressed (without --entry-delay): the new window.
-    Hwnd OpenEntryWindow();
+    Hwnd OpenEntryWindow() { return OpenNewEntry(); }
     // Opens stored order k in a "수   정(&E)" window; null when there is no such order.
-    Hwnd OpenOrderForModify(std::size_t k);
-    Hwnd ShowStoredOrder(std::size_t k) override { return OpenOrderForModify(k); }
-
-    std::vector<Hwnd> EntryWindows() const;  // open entry windows, oldest first
-    const EntryWindowInfo* EntryInfo(Hwnd window) const;
-    // The branch table: digits -> "로지본사 > name (number)".
-    std::optional<std::u16string> BranchDisplayText(const std::u16string& typed) const;
+    Hwnd OpenOrderForModify(std::size_t k) { return ShowStoredOrder(k); }
 
 private:
-    struct EntryState;
+    Hwnd CreateEntry(const StoredOrder* order, int orderIndex) override;
+    void WireEntry(EntryWindowInfo& e);
+    const char16_t* MileageRefusal(const EntryWindowInfo& e) const override;
 
-    Hwnd CreateEntryWindow(const StoredOrder* order, int orderIndex);
-    void FillFromOrder(EntryState& e, const StoredOrder& order);
-    void WireEntry(Hwnd window);
-
-    EntryState* Find(Hwnd window);
-    logi::MapView* MapOf(Hwnd entry) override;
     void OnPlaceTaken(Hwnd entry, bool origin) override;
     void OnEntryCommand(Hwnd window, int id, int code);
-    void OnBranchEnter(Hwnd window);
-    void OnPhoneEnter(Hwnd window);
-    void OnAmountLeave(Hwnd window, Hwnd box, bool isMileage);
     void OnPlaceEnter(Hwnd window, Hwnd box);
     void OnSearchButton(Hwnd window, bool origin);
-    void OnConsignClicked(Hwnd window);
-    void AskCancel(Hwnd window);
-    void Finish(Hwnd window, const std::u16string& status);
     bool KnownPlace(const std::u16string& text) const;
-    StoredOrder ReadOrder(EntryState& e) const;
-    Hwnd Box(Hwnd owner, const std::u16string& title, const std::u16string& text,
-             std::vector<MessageBoxButton> buttons, std::function<void(int)> onAnswer = nullptr);
 
     Options options_;
-    std::vector<Branch> branches_;
-    Hwnd main_{}, mdiClient_{}, view_{}, mainList_{}, reception_{};
-    std::map<Hwnd, std::unique_ptr<EntryState>> entries_;
-    std::vector<Hwnd> entryOrder_;
-    int cascade_ = 0;
+    Hwnd mainList_{}, reception_{};
 };
 
 }  // namespace qm::sim::logid5
