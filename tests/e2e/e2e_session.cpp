@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/utf.h"
+#include "core/utf.h"
 #include "platform/win32/handles.h"
 #include "tests/e2e/e2e_support.h"
 
