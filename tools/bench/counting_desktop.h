@@ -8,8 +8,9 @@
 //     follow on the page (or the accessible object at a point); the process's
 //     first one apart, as it also loads the browser's marshalling
 //   send: one bounded send round trip to another thread (Send, the buffer
-//     messages, a combo item's length and text, a show of another program's
-//     window with the bounded probe before it)
+//     messages, a combo item's length and text)
+//   show: showing or hiding another program's window, with the bounded probe
+//     before it
 //   enumeration: a walk of a window's descendants; walking the same parent
 //     again before the next pause is not another exchange the entry needs,
 //     so it counts once, with the most windows any of those walks visited
@@ -20,6 +21,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <map>
+#include <type_traits>
 
 #include "platform/desktop.h"
 
@@ -29,6 +31,7 @@ struct Exchanges {
     int pageFirst = 0;
     int pageLater = 0;
     int sends = 0;
+    int shows = 0;
     int enumerations = 0;
     int enumeratedWindows = 0;  // over the counted walks
 
@@ -36,6 +39,7 @@ struct Exchanges {
         pageFirst += o.pageFirst;
         pageLater += o.pageLater;
         sends += o.sends;
+        shows += o.shows;
         enumerations += o.enumerations;
         enumeratedWindows += o.enumeratedWindows;
         return *this;
@@ -53,64 +57,86 @@ public:
         return all;
     }
 
-    Hwnd FindWindow(const char16_t* c, const char16_t* n) override { return Note("FindWindow"), real_.FindWindow(c, n); }
+    Hwnd FindWindow(const char16_t* c, const char16_t* n) override {
+        return Timed("FindWindow", [&] { return real_.FindWindow(c, n); });
+    }
     Hwnd FindWindowEx(Hwnd p, Hwnd a, const char16_t* c, const char16_t* n) override {
-        return Note("FindWindowEx"), real_.FindWindowEx(p, a, c, n);
+        return Timed("FindWindowEx", [&] { return real_.FindWindowEx(p, a, c, n); });
     }
     void EnumChildWindows(Hwnd p, const std::function<bool(Hwnd)>& v) override {
-        Note("EnumChildWindows");
         int visited = 0;
-        real_.EnumChildWindows(p, [&](Hwnd child) {
-            ++visited;
-            return v(child);
+        Timed("EnumChildWindows", [&] {
+            real_.EnumChildWindows(p, [&](Hwnd child) {
+                ++visited;
+                return v(child);
+            });
         });
         if (IsNull(p)) return;
         int& most = walks_[p];
         most = std::max(most, visited);
     }
-    Hwnd GetWindow(Hwnd w, Relation r) override { return Note("GetWindow"), real_.GetWindow(w, r); }
-    Hwnd GetParent(Hwnd w) override { return Note("GetParent"), real_.GetParent(w); }
-    std::u16string GetWindowText(Hwnd w, std::size_t n) override { return Note("GetWindowText"), real_.GetWindowText(w, n); }
-    std::u16string GetClassName(Hwnd w, std::size_t n) override { return Note("GetClassName"), real_.GetClassName(w, n); }
-    int GetDlgCtrlID(Hwnd w) override { return Note("GetDlgCtrlID"), real_.GetDlgCtrlID(w); }
-    std::optional<WindowInfo> GetWindowInfo(Hwnd w) override { return Note("GetWindowInfo"), real_.GetWindowInfo(w); }
+    Hwnd GetWindow(Hwnd w, Relation r) override { return Timed("GetWindow", [&] { return real_.GetWindow(w, r); }); }
+    Hwnd GetParent(Hwnd w) override { return Timed("GetParent", [&] { return real_.GetParent(w); }); }
+    std::u16string GetWindowText(Hwnd w, std::size_t n) override {
+        return Timed("GetWindowText", [&] { return real_.GetWindowText(w, n); });
+    }
+    std::u16string GetClassName(Hwnd w, std::size_t n) override {
+        return Timed("GetClassName", [&] { return real_.GetClassName(w, n); });
+    }
+    int GetDlgCtrlID(Hwnd w) override { return Timed("GetDlgCtrlID", [&] { return real_.GetDlgCtrlID(w); }); }
+    std::optional<WindowInfo> GetWindowInfo(Hwnd w) override {
+        return Timed("GetWindowInfo", [&] { return real_.GetWindowInfo(w); });
+    }
     std::optional<Point> ScreenToClient(Hwnd w, Point p) override {
-        return Note("ScreenToClient"), real_.ScreenToClient(w, p);
+        return Timed("ScreenToClient", [&] { return real_.ScreenToClient(w, p); });
     }
     std::intptr_t Send(Hwnd w, std::uint32_t m, std::uintptr_t wp, std::intptr_t lp) override {
-        return Sends(w, 1), Note("Send"), real_.Send(w, m, wp, lp);
+        Sends(w, 1);
+        return Timed("Send", [&] { return real_.Send(w, m, wp, lp); });
     }
     bool Post(Hwnd w, std::uint32_t m, std::uintptr_t wp, std::intptr_t lp) override {
-        return Note("Post"), real_.Post(w, m, wp, lp);
+        return Timed("Post", [&] { return real_.Post(w, m, wp, lp); });
     }
     // The robot's only timed send asks the browser for its document: part of the page exchange.
     std::optional<std::intptr_t> SendTimeout(Hwnd w, std::uint32_t m, std::uintptr_t wp, std::intptr_t lp,
                                              std::uint32_t f, std::uint32_t t) override {
-        return Note("SendTimeout"), real_.SendTimeout(w, m, wp, lp, f, t);
+        return Timed("SendTimeout", [&] { return real_.SendTimeout(w, m, wp, lp, f, t); });
     }
     std::uint32_t RegisterWindowMessage(const char16_t* n) override {
-        return Note("RegisterWindowMessage"), real_.RegisterWindowMessage(n);
+        return Timed("RegisterWindowMessage", [&] { return real_.RegisterWindowMessage(n); });
     }
     std::u16string SendGetText(Hwnd w, std::size_t n) override {
-        return Sends(w, 1), Note("SendGetText"), real_.SendGetText(w, n);
+        Sends(w, 1);
+        return Timed("SendGetText", [&] { return real_.SendGetText(w, n); });
     }
     std::intptr_t SendSetText(Hwnd w, const std::u16string& t) override {
-        return Sends(w, 1), Note("SendSetText"), real_.SendSetText(w, t);
+        Sends(w, 1);
+        return Timed("SendSetText", [&] { return real_.SendSetText(w, t); });
     }
     std::u16string SendGetLine(Hwnd e, int l, std::size_t n) override {
-        return Sends(e, 1), Note("SendGetLine"), real_.SendGetLine(e, l, n);
+        Sends(e, 1);
+        return Timed("SendGetLine", [&] { return real_.SendGetLine(e, l, n); });
     }
     std::optional<std::u16string> SendGetComboItem(Hwnd c, int i) override {
-        return Sends(c, 2), Note("SendGetComboItem"), real_.SendGetComboItem(c, i);
+        Sends(c, 2);
+        return Timed("SendGetComboItem", [&] { return real_.SendGetComboItem(c, i); });
     }
-    bool SetForegroundWindow(Hwnd w) override { return Note("SetForegroundWindow"), real_.SetForegroundWindow(w); }
-    Hwnd SetActiveWindow(Hwnd w) override { return Note("SetActiveWindow"), real_.SetActiveWindow(w); }
-    bool ShowWindow(Hwnd w, int c) override { return Sends(w, 2), Note("ShowWindow"), real_.ShowWindow(w, c); }
-    bool SetCursorPos(Point p) override { return Note("SetCursorPos"), real_.SetCursorPos(p); }
-    std::optional<Point> GetCursorPos() override { return Note("GetCursorPos"), real_.GetCursorPos(); }
+    bool SetForegroundWindow(Hwnd w) override {
+        return Timed("SetForegroundWindow", [&] { return real_.SetForegroundWindow(w); });
+    }
+    Hwnd SetActiveWindow(Hwnd w) override {
+        return Timed("SetActiveWindow", [&] { return real_.SetActiveWindow(w); });
+    }
+    bool ShowWindow(Hwnd w, int c) override {
+        if (!IsNull(w)) ++done_.shows;
+        return Timed("ShowWindow", [&] { return real_.ShowWindow(w, c); });
+    }
+    bool SetCursorPos(Point p) override { return Timed("SetCursorPos", [&] { return real_.SetCursorPos(p); }); }
+    std::optional<Point> GetCursorPos() override {
+        return Timed("GetCursorPos", [&] { return real_.GetCursorPos(); });
+    }
     void MouseEvent(std::uint32_t f) override {
-        Note("MouseEvent");
-        real_.MouseEvent(f);
+        Timed("MouseEvent", [&] { real_.MouseEvent(f); });
     }
     // A pause: the walks before it are settled.
     void Sleep(std::uint32_t ms) override {
@@ -119,21 +145,37 @@ public:
         real_.Sleep(ms);
     }
     bool NotResponding() const override { return real_.NotResponding(); }
-    bool HasObjectFromLresult(Module m) override { return Note("HasObjectFromLresult"), real_.HasObjectFromLresult(m); }
+    bool HasObjectFromLresult(Module m) override {
+        return Timed("HasObjectFromLresult", [&] { return real_.HasObjectFromLresult(m); });
+    }
     std::shared_ptr<PageRootDocument> ObjectFromLresult(Module m, std::intptr_t l) override {
-        return PageExchange(), Note("ObjectFromLresult"), real_.ObjectFromLresult(m, l);
+        PageExchange();
+        return Timed("ObjectFromLresult", [&] { return real_.ObjectFromLresult(m, l); });
     }
     std::shared_ptr<PageAccessible> AccessibleObjectFromPoint(Point p) override {
-        return PageExchange(), Note("AccessibleObjectFromPoint"), real_.AccessibleObjectFromPoint(p);
+        PageExchange();
+        return Timed("AccessibleObjectFromPoint", [&] { return real_.AccessibleObjectFromPoint(p); });
     }
 
 protected:
-    // Each port call, by name, before it is forwarded.
+    // Each port call, by name, before it is forwarded, and its end. Calls nest:
+    // a walk's visitor makes its own.
     virtual void Note(const char*) {}
+    virtual void Ended() {}
     // The exchanges counted before the last pause.
     const Exchanges& Settled() const { return done_; }
 
 private:
+    template <typename Call>
+    std::invoke_result_t<Call&> Timed(const char* name, Call call) {
+        struct End {
+            CountingDesktop& desktop;
+            ~End() { desktop.Ended(); }
+        };
+        Note(name);
+        const End end{*this};
+        return call();
+    }
     void Sends(Hwnd w, int n) {
         if (!IsNull(w)) done_.sends += n;
     }

@@ -10,9 +10,12 @@
 //                            first apart (it loads the marshalling), then later ones
 //   page-*-handler           of that, the time floor-page spent in its handlers
 //   send                     a bounded send round trip (WM_NULL)
+//   show                     showing or hiding floor-page's popup as the robot's
+//                            port does it: a bounded WM_NULL, then ShowWindow
 //   enum, enum-windows       a walk of floor-page's window tree, reading each
 //   enum-window              window's class and text; its windows; per window
 //   page-call-hop            an empty call through the robot's page-call thread
+//   page-call-start          starting another such thread and its first call
 //   page-step-*              each step of a later direct page exchange
 // The page exchanges are made directly on this thread, which is single-threaded
 // COM as the robot's is; with --port they go through the robot's own Desktop
@@ -45,6 +48,7 @@ using qm::win32::ScopedVariant;
 
 constexpr int kLaterExchanges = 20;
 constexpr int kSends = 200;
+constexpr int kShows = 20;
 constexpr int kWalks = 20;
 constexpr int kHops = 200;
 
@@ -216,6 +220,17 @@ int wmain(int argc, wchar_t** argv) {
         sends.push_back(NowMs() - start);
     }
 
+    std::vector<double> shows;
+    if (const HWND popup = ::FindWindowW(L"QuillmereFloorPopup", nullptr)) {
+        for (int i = 0; i < 2 * kShows; ++i) {
+            DWORD_PTR result = 0;
+            const double start = NowMs();
+            ::SendMessageTimeoutW(popup, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL, 5000, &result);
+            ::ShowWindow(popup, i % 2 == 0 ? SW_SHOW : SW_HIDE);
+            shows.push_back(NowMs() - start);
+        }
+    }
+
     std::vector<double> walks;
     Walk walk;
     for (int i = 0; i < kWalks; ++i) {
@@ -226,9 +241,12 @@ int wmain(int argc, wchar_t** argv) {
     }
 
     std::vector<double> hops;
+    double startMs = 0;
     {
+        const double start = NowMs();
         qm::win32::PageCallThread calls(qm::win32::Win32Desktop::kPageCallBoundMs);
-        calls.Run([] { return 0; });  // the thread's own start
+        calls.Run([] { return 0; });  // the thread's own start: its apartment
+        startMs = NowMs() - start;
         for (int i = 0; i < kHops; ++i) {
             const double start = NowMs();
             calls.Run([] { return 0; });
@@ -239,10 +257,10 @@ int wmain(int argc, wchar_t** argv) {
     const double walkMs = Median(walks);
     std::printf("page-first %.3f\npage-first-handler %.3f\n", firstMs, firstHandlerMs);
     std::printf("page-later %.3f\npage-later-handler %.3f\n", Median(later), Median(laterHandler));
-    std::printf("send %.4f\n", Median(sends));
+    std::printf("send %.4f\nshow %.3f\n", Median(sends), Median(shows));
     std::printf("enum %.3f\nenum-windows %d\nenum-window %.5f\n", walkMs, walk.windows,
                 walk.windows > 0 ? walkMs / walk.windows : 0.0);
-    std::printf("page-call-hop %.4f\n", Median(hops));
+    std::printf("page-call-hop %.4f\npage-call-start %.3f\n", Median(hops), startMs);
     if (!port) {
         for (int k = 0; k < kSteps; ++k) std::printf("page-step-%s %.3f\n", kStepNames[k], Median(steps[k]));
     }

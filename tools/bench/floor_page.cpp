@@ -3,7 +3,9 @@
 // class "QuillmereFloor" holding a tree of standard controls shaped like an
 // entry window's (group boxes with labels, edit boxes, combo boxes and
 // buttons), and a browser window ("Internet Explorer_Server") showing the
-// substitutes' page object with no script of its own. Its handlers keep the
+// substitutes' page object with no script of its own; and a hidden popup it
+// owns ("QuillmereFloorPopup"), the size of a map dialog, for the floor of
+// showing another program's window. Its handlers keep the
 // substitutes' handler clock, so that the floor can say what share of an
 // exchange the page itself spends. It runs until its window is closed.
 #include <windows.h>
@@ -18,6 +20,7 @@
 namespace {
 
 constexpr wchar_t kClassName[] = L"QuillmereFloor";
+constexpr wchar_t kPopupClassName[] = L"QuillmereFloorPopup";
 // An entry window's size: 4 groups of 24 controls, and the group boxes themselves.
 constexpr int kGroups = 4;
 constexpr int kRowsPerGroup = 6;
@@ -28,7 +31,7 @@ LRESULT CALLBACK FloorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         ::DestroyWindow(hwnd);
         return 0;
     }
-    if (message == WM_DESTROY) {
+    if (message == WM_DESTROY && ::GetWindow(hwnd, GW_OWNER) == nullptr) {
         ::PostQuitMessage(0);
         return 0;
     }
@@ -67,10 +70,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kClassName;
     if (!::RegisterClassExW(&wc)) return 1;
+    wc.lpszClassName = kPopupClassName;
+    if (!::RegisterClassExW(&wc)) return 1;
     HWND window = ::CreateWindowExW(0, kClassName, L"floor", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 1000, 720,
                                     nullptr, nullptr, instance, nullptr);
     if (!window) return 1;
     MakeTree(window);
+    if (!::CreateWindowExW(WS_EX_DLGMODALFRAME, kPopupClassName, L"popup", WS_POPUP | WS_CAPTION | WS_SYSMENU, 100, 100,
+                           420, 440, window, nullptr, instance, nullptr)) {
+        return 1;
+    }
     {
         const auto page = qm::sim::page::PageObject::Create();
         if (!page) return 1;

@@ -3,7 +3,7 @@
 // virtual clock, in milliseconds, with the result code and the number of pauses. The benchmark compares
 // the same request's wall time under Wine with this figure. Then, on the same
 // line, the exchanges with the program the entry made (counting_desktop.h): page
-// exchanges (the first, the later ones), sends, enumerations and the windows
+// exchanges (the first, the later ones), sends, shows, enumerations and the windows
 // they visited; the benchmark weighs them with their floors.
 #include <fstream>
 #include <iostream>
@@ -66,6 +66,6 @@ int main(int argc, char** argv) {
     qm::ServeRequest(*block, counting, qm::testing::FakeDesktop::kOleacc);
     const qm::bench::Exchanges n = counting.Total();
     std::cout << desktop.SleepTotal() << " " << block->result << " " << desktop.SleepLog().size() << " " << n.pageFirst
-              << " " << n.pageLater << " " << n.sends << " " << n.enumerations << " " << n.enumeratedWindows << "\n";
+              << " " << n.pageLater << " " << n.sends << " " << n.shows << " " << n.enumerations << " " << n.enumeratedWindows << "\n";
     return 0;
 }

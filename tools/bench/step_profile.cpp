@@ -47,12 +47,12 @@ double NowMs() {
 // substitute's here, and is taken out of the floor so that no time counts twice.
 struct Floors {
     double pageFirst = 0, pageLater = 0, pageFirstHandler = 0, pageLaterHandler = 0;
-    double send = 0, enumWindow = 0;
+    double send = 0, show = 0, enumWindow = 0;
     bool known = false;
 
     double Of(const qm::bench::Exchanges& n) const {
         return n.pageFirst * (pageFirst - pageFirstHandler) + n.pageLater * (pageLater - pageLaterHandler) +
-               n.sends * send + n.enumeratedWindows * enumWindow;
+               n.sends * send + n.shows * show + n.enumeratedWindows * enumWindow;
     }
 };
 
@@ -63,7 +63,7 @@ Floors ReadFloors(const wchar_t* path) {
     double value = 0;
     const std::map<std::string, double*> keys{
         {"page-first", &f.pageFirst}, {"page-later", &f.pageLater}, {"page-first-handler", &f.pageFirstHandler},
-        {"page-later-handler", &f.pageLaterHandler}, {"send", &f.send}, {"enum-window", &f.enumWindow}};
+        {"page-later-handler", &f.pageLaterHandler}, {"send", &f.send}, {"show", &f.show}, {"enum-window", &f.enumWindow}};
     while (in >> key >> value) {
         if (const auto it = keys.find(key); it != keys.end()) {
             *it->second = value;
@@ -80,7 +80,11 @@ struct Gap {
     std::uint32_t pauseMs = 0;
     double sleptMs = 0;
     qm::bench::Exchanges exchanges;
-    std::map<std::string, int> calls;
+    struct Calls {
+        int count = 0;
+        double ms = 0;  // in the call itself, less the calls it made (a walk's visitor)
+    };
+    std::map<std::string, Calls> calls;
 };
 
 // Forwards every port call to the real desktop, counting calls and exchanges,
@@ -114,7 +118,17 @@ public:
     bool ClockPresent() { return clock_.Present(); }
 
 protected:
-    void Note(const char* name) override { ++gaps_.back().calls[name]; }
+    void Note(const char* name) override {
+        ++gaps_.back().calls[name].count;
+        open_.push_back({name, NowMs(), 0});
+    }
+    void Ended() override {
+        const Open call = open_.back();
+        open_.pop_back();
+        const double ms = NowMs() - call.start;
+        gaps_.back().calls[call.name].ms += ms - call.innerMs;
+        if (!open_.empty()) open_.back().innerMs += ms;
+    }
 
 private:
     void EndGap(double now) {
@@ -131,6 +145,7 @@ private:
         a.pageFirst -= b.pageFirst;
         a.pageLater -= b.pageLater;
         a.sends -= b.sends;
+        a.shows -= b.shows;
         a.enumerations -= b.enumerations;
         a.enumeratedWindows -= b.enumeratedWindows;
         return a;
@@ -141,6 +156,12 @@ private:
     double gapStart_ = 0;
     qm::bench::Exchanges counted_;
     std::vector<Gap> gaps_;
+    struct Open {
+        const char* name;
+        double start;
+        double innerMs;
+    };
+    std::vector<Open> open_;  // the port calls under way, innermost last
 };
 
 }  // namespace
@@ -177,7 +198,12 @@ int wmain(int argc, wchar_t** argv) {
 
     double asked = 0, slept = 0, work = 0, handler = 0, floor = 0;
     qm::bench::Exchanges exchanges;
+    std::map<std::string, Gap::Calls> calls;
     for (const Gap& g : gaps) {
+        for (const auto& [name, c] : g.calls) {
+            calls[name].count += c.count;
+            calls[name].ms += c.ms;
+        }
         asked += g.pauseMs;
         slept += g.sleptMs;
         work += g.workMs;
@@ -192,18 +218,36 @@ int wmain(int argc, wchar_t** argv) {
                 " the pauses overran by %.1f ms\n",
                 handler, clock ? "" : " (no handler clock: not counted)", floor,
                 floors.known ? "" : " (no floors given: not counted)", work - handler - floor, slept - asked);
-    std::printf("exchanges: %d page (%d first), %d sends, %d enumerations over %d windows\n",
-                exchanges.pageFirst + exchanges.pageLater, exchanges.pageFirst, exchanges.sends,
+    std::printf("exchanges: %d page (%d first), %d sends, %d shows, %d enumerations over %d windows\n",
+                exchanges.pageFirst + exchanges.pageLater, exchanges.pageFirst, exchanges.sends, exchanges.shows,
                 exchanges.enumerations, exchanges.enumeratedWindows);
+    // Between the calls is the robot's code, and what the page objects' releases take.
+    std::vector<std::pair<std::string, Gap::Calls>> byTime(calls.begin(), calls.end());
+    std::sort(byTime.begin(), byTime.end(), [](const auto& a, const auto& b) { return a.second.ms > b.second.ms; });
+    double inCalls = 0;
+    std::string slowest;
+    for (const auto& [name, c] : byTime) {
+        inCalls += c.ms;
+        if (slowest.size() < 160) {
+            char part[96];
+            std::snprintf(part, sizeof part, " %s %dx %.1f ms", name.c_str(), c.count, c.ms);
+            slowest += part;
+        }
+    }
+    std::printf("in port calls %.1f ms, between them %.1f ms; slowest:%s\n", inCalls, work - inCalls, slowest.c_str());
     std::vector<std::size_t> order(gaps.size());
     for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
     std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return gaps[a].workMs > gaps[b].workMs; });
-    std::printf("largest work between pauses (before pause #n of n ms: handlers / floor / robot, port calls):\n");
+    std::printf("largest work between pauses (before pause #n of n ms: handlers / floor / robot, port calls x count / ms):\n");
     for (std::size_t k = 0; k < order.size() && k < 15; ++k) {
         const Gap& g = gaps[order[k]];
         const double f = floors.Of(g.exchanges);
         std::string calls;
-        for (const auto& [name, count] : g.calls) calls += " " + name + "x" + std::to_string(count);
+        for (const auto& [name, c] : g.calls) {
+            char part[96];
+            std::snprintf(part, sizeof part, " %sx%d/%.1f", name.c_str(), c.count, c.ms);
+            calls += part;
+        }
         std::printf("  %7.1f ms before #%zu (%u ms): %.1f / %.1f / %.1f,%s\n", g.workMs, order[k] + 1, g.pauseMs,
                     g.handlerMs, f, g.workMs - g.handlerMs - f, calls.c_str());
     }
