@@ -165,8 +165,14 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     }
     const HRESULT ole = ::OleInitialize(nullptr);
-    const HWND window = ::FindWindowW(L"QuillmereFloor", nullptr);
-    const HWND browser = window ? ::FindWindowExW(window, nullptr, L"Internet Explorer_Server", nullptr) : nullptr;
+    // floor-page's window is found as soon as it is made, before what it holds: wait for that too.
+    HWND window = nullptr;
+    HWND browser = nullptr;
+    for (int tries = 0; tries < 100 && !browser; ++tries) {
+        window = ::FindWindowW(L"QuillmereFloor", nullptr);
+        browser = window ? ::FindWindowExW(window, nullptr, L"Internet Explorer_Server", nullptr) : nullptr;
+        if (!browser) ::Sleep(50);
+    }
     if (!browser) {
         std::fprintf(stderr, "floor: floor-page is not running\n");
         return 1;
