@@ -65,6 +65,7 @@ public:
     std::u16string GetWindowText(qm::Hwnd w, std::size_t n) override { return Count("GetWindowText"), real_.GetWindowText(w, n); }
     std::u16string GetClassName(qm::Hwnd w, std::size_t n) override { return Count("GetClassName"), real_.GetClassName(w, n); }
     int GetDlgCtrlID(qm::Hwnd w) override { return Count("GetDlgCtrlID"), real_.GetDlgCtrlID(w); }
+    std::uint32_t GetWindowProcessId(qm::Hwnd w) override { return Count("GetWindowProcessId"), real_.GetWindowProcessId(w); }
     std::optional<qm::WindowInfo> GetWindowInfo(qm::Hwnd w) override { return Count("GetWindowInfo"), real_.GetWindowInfo(w); }
     std::optional<qm::Point> ScreenToClient(qm::Hwnd w, qm::Point p) override {
         return Count("ScreenToClient"), real_.ScreenToClient(w, p);
