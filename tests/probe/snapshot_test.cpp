@@ -218,7 +218,25 @@ TEST(Snapshot, TheSubstitutesSnapshotsFromWineReplayToTheirLiveReports) {
         EXPECT_EQ(nlohmann::json::parse(expected.str())["exitCode"].get<int>(), code);
         ++replayed;
     }
-    EXPECT_GE(replayed, 12) << "three screens of each of the four substitutes";
+    EXPECT_GE(replayed, 15) << "a fresh, a filled and an incomplete screen of each substitute, and three map dialogs";
+
+    struct Diff {
+        const char* program;
+        const char* row;
+    };
+    const Diff diffs[] = {
+        {"logid2", "LogiD2: label 현금: found -> missing, 19 CashLabelNotFound"},
+        {"logid5", "LogiD5: dialog with 업소비: found -> missing, 23 BusinessFeeLabelNotFound"},
+        {"cmanerxe4", "CManerXE4: label 수수료: found -> missing, 27 FeeLabelNotFound"},
+        {"icon2013", "Icon2013: button 축소: found -> missing, 54 ShrinkButtonNotFound"},
+    };
+    for (const Diff& d : diffs) {
+        SCOPED_TRACE(d.program);
+        const std::string base = (dir / d.program).string();
+        std::string out, err;
+        EXPECT_EQ(replay::kExitDiffers, replay::Main({"--diff", base + "-fresh.json", base + "-without-anchor.json"}, out, err)) << err;
+        EXPECT_NE(std::string::npos, out.find("largest consequence first:\n  " + std::string(d.row) + "\n")) << out;
+    }
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Replaying a snapshot, and the program's command line.
 #include "tools/quillmere-replay/replay.h"
 
+#include <algorithm>
+
 #include "core/utf.h"
 #include "quillmere_version.h"
 #include "testing/fake_desktop.h"
@@ -63,7 +65,8 @@ int Main(const std::vector<std::string>& args, std::string& out, std::string& er
             paths.push_back(a);
         }
     }
-    const probe::ParsedArguments parsed = probe::ParseArguments(probeArgs);
+    const bool adapterGiven = std::find(probeArgs.begin(), probeArgs.end(), u"--adapter") != probeArgs.end();
+    probe::ParsedArguments parsed = probe::ParseArguments(probeArgs);
     if (parsed.help) {
         out = kUsage;
         return kExitSame;
@@ -92,6 +95,11 @@ int Main(const std::vector<std::string>& args, std::string& out, std::string& er
         return d.rows.empty() ? kExitSame : kExitDiffers;
     }
     const snapshot::Snapshot& s = snapshots[0];
+    // Without --adapter the replay asks what the probe was asked at the desk.
+    if (!adapterGiven) {
+        parsed.options.all = s.askedForAll;
+        parsed.options.adapters = s.askedFor;
+    }
     if (s.tree.partial) err = "quillmere-replay: the snapshot is partial: " + s.tree.partialReason + "\n";
     const probe::Report report = Replay(s, parsed.options);
     out = parsed.options.json ? probe::RenderJson(report) : probe::RenderTable(report);

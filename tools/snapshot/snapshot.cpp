@@ -21,6 +21,8 @@ using Json = nlohmann::ordered_json;
 Snapshot Take(const probe::DesktopFor& desktopFor, const probe::Report& report, bool withTexts) {
     Snapshot s;
     s.withTexts = withTexts;
+    s.askedForAll = !report.single;
+    for (const probe::AdapterReport& a : report.adapters) s.askedFor.push_back(a.kind);
     // Each program's windows are read on its own desktop, so that one that
     // stops answering leaves the others whole.
     std::map<std::uint32_t, int> kindOfProcess;
@@ -142,6 +144,7 @@ std::string ToJson(const Snapshot& s) {
                  {"takenAt", s.takenAt},
                  {"dpi", s.dpi},
                  {"withTexts", s.withTexts},
+                 {"askedFor", s.askedForAll ? Json("all") : Json(s.askedFor)},
                  {"partial", s.tree.partial},
                  {"partialReason", s.tree.partialReason},
                  {"programs", programs},
@@ -383,6 +386,17 @@ ReadResult FromJson(std::string_view text) {
         s.takenAt = Utf8(j, "takenAt", "", 64);
         s.dpi = static_cast<int>(Integer(j, "dpi", "", 0, 10000));
         s.withTexts = Bool(j, "withTexts", "");
+        const Json& asked = Field(j, "askedFor", "");
+        if (asked == "all") {
+            s.askedFor = {1, 2, 3, 4};
+        } else {
+            if (!asked.is_array() || asked.size() != 1 || !asked[0].is_number_integer() || asked[0].get<std::int64_t>() < 1 ||
+                asked[0].get<std::int64_t>() > 4) {
+                Refuse("askedFor", "must be \"all\" or one adapter, as [2]");
+            }
+            s.askedForAll = false;
+            s.askedFor = {asked[0].get<int>()};
+        }
         s.tree.partial = Bool(j, "partial", "");
         s.tree.partialReason = Utf8(j, "partialReason", "", 1024);
         const Json& programs = Field(j, "programs", "");

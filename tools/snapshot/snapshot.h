@@ -11,7 +11,7 @@
 //
 // The file (UTF-8 JSON, format "quillmere-snapshot" version 1):
 //   {"format", "formatVersion", "probeVersion", "takenAt", "dpi", "withTexts",
-//    "partial", "partialReason",
+//    "askedFor" ("all" or [kinds]), "partial", "partialReason",
 //    "programs": [{"adapter", "name", "process", "mainWindow", "fileVersion", "stoppedAnswering"}],
 //    "windows": [{"handle", "parent", "owner", "process", "class", "caption", "captionCut",
 //                 "id", "style", "visible", "enabled", "child", "popup", "window", "client",
@@ -61,6 +61,9 @@ struct Snapshot {
     std::string takenAt;  // UTC, "2026-12-10T08:15:00Z"
     int dpi = 0;          // 0: unknown
     bool withTexts = false;
+    // What the probe was asked for at the desk (--adapter), which the replay asks again.
+    std::vector<int> askedFor;
+    bool askedForAll = true;
     std::vector<Program> programs;
     WindowTree tree;
 };
