@@ -371,7 +371,8 @@ ReadResult FromJson(std::string_view text) {
     try {
         j = Json::parse(text);
     } catch (const Json::exception& e) {
-        r.error = std::string("not JSON (truncated or damaged): ") + e.what();
+        // The parser quotes the bytes it stopped at, which need not be UTF-8.
+        r.error = "not JSON (truncated or damaged): " + Utf16ToUtf8(Utf8ToUtf16(e.what()));
         return r;
     }
     try {
