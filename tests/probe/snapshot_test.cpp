@@ -65,6 +65,24 @@ TEST(Snapshot, EachSubstitutesScreenReplaysToTheReportOfTheScreenItself) {
     }
 }
 
+// A program that stops answering still yields a snapshot, marked partial,
+// after one bounded wait; replayed, it is reported as not answering.
+TEST(Snapshot, AHungProgramYieldsAPartialSnapshotAfterOneWait) {
+    Desk desk;
+    desk.Start(1).host->Hang(600000);
+    const Report live = desk.Probe({u"--adapter", u"1"});
+    ASSERT_EQ(ProgramState::NotAnswering, live.adapters.at(0).program);
+    const snapshot::Snapshot s = TakeThroughFile(desk, live, false);
+    EXPECT_TRUE(s.tree.partial);
+    EXPECT_EQ("LogiD2 stopped answering in its main window", s.tree.partialReason);
+    ASSERT_FALSE(s.tree.windows.empty());
+    EXPECT_EQ(u"SmartD2-", s.tree.windows[0].className);
+    EXPECT_EQ(testing::FakeDesktop::kSendTimeoutMs, desk.d.BlockedTotal()) << "the probe and the snapshot waited once in all";
+    const Report replayed = replay::Replay(s, ParseArguments({u"--adapter", u"1"}).options);
+    EXPECT_EQ(ProgramState::NotAnswering, replayed.adapters.at(0).program);
+    EXPECT_EQ(kExitSomethingMissing, ExitCode(replayed));
+}
+
 // An update that left an anchor out: the diff names the row, its code and the
 // window that went; the same screen twice differs in nothing.
 TEST(Snapshot, ADiffNamesTheAnchorAnUpdateTookAwayWithItsCode) {

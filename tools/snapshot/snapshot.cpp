@@ -65,10 +65,12 @@ Snapshot Take(const probe::DesktopFor& desktopFor, const probe::Report& report, 
             s.tree.partialReason = part.partialReason;
         }
     }
+    // A program that stopped answering before its windows were read says best why.
     for (const Program& p : s.programs) {
-        if (!p.stoppedAnswering.empty() && !s.tree.partial) {
+        if (!p.stoppedAnswering.empty()) {
             s.tree.partial = true;
             s.tree.partialReason = p.name + " stopped answering in " + p.stoppedAnswering;
+            break;
         }
     }
     if (!withTexts) MaskTypedTexts(s.tree);
