@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
@@ -439,7 +440,9 @@ ReadResult FromJson(std::string_view text) {
 
 ReadResult ReadFile(const std::string& path) {
     ReadResult r;
-    std::ifstream in(path, std::ios::binary);
+    // The name is UTF-8 on every system (on Windows too, where a narrow name would be ANSI).
+    const std::u8string name(path.begin(), path.end());
+    std::ifstream in(std::filesystem::path(name), std::ios::binary);
     if (!in) {
         r.error = "cannot open " + path;
         return r;
