@@ -4,7 +4,7 @@
 
 namespace qm {
 
-Hwnd FollowWalk(Desktop& desktop, Hwnd from, const Walk& walk) {
+Hwnd FollowWalk(Desktop& desktop, Hwnd from, const Walk& walk, ClassNames* names) {
     Hwnd h = from;
     for (std::size_t i = 0; i < walk.size && !IsNull(h); ++i) {
         const WalkStep& step = walk.steps[i];
@@ -22,7 +22,8 @@ Hwnd FollowWalk(Desktop& desktop, Hwnd from, const Walk& walk) {
                 std::size_t seen = 0;
                 do {
                     h = ++seen > kMaxWalkSteps ? kNoWindow : desktop.GetWindow(h, Relation::Next);
-                } while (!IsNull(h) && desktop.GetClassName(h, kNameChars) != step.className);
+                } while (!IsNull(h) &&
+                         (names != nullptr ? names->Of(h) : desktop.GetClassName(h, kNameChars)) != step.className);
                 break;
             }
             case StepKind::ChildOfClass: {
@@ -54,11 +55,11 @@ std::u16string DescribeWalk(const Walk& walk) {
     return text;
 }
 
-Hwnd FindAnchor(Desktop& desktop, Hwnd root, const AnchorSpec& anchor) {
+Hwnd FindAnchor(Desktop& desktop, Hwnd root, const AnchorSpec& anchor, ClassNames* names) {
     if (IsNull(root)) return kNoWindow;
     switch (anchor.search) {
         case AnchorSearch::DirectChild: return DirectChild(desktop, root, anchor.recogniser);
-        case AnchorSearch::Descendant: return FindDescendant(desktop, root, anchor.recogniser);
+        case AnchorSearch::Descendant: return FindDescendant(desktop, root, anchor.recogniser, names);
         case AnchorSearch::FirstChild: return FirstChild(desktop, root);
         case AnchorSearch::InChildDialog:
             return ChildDialogHolding(desktop, root, anchor.dialogClass, anchor.recogniser);
@@ -71,8 +72,9 @@ int ResolveChain(Desktop& desktop, Hwnd root, std::span<const ChainLink> links, 
                  std::vector<ResolvedRow>* report) {
     found = kNoWindow;
     Hwnd under = root;
+    ClassNames names(desktop);  // the links search within one tree: each class is read once
     for (const ChainLink& link : links) {
-        const Hwnd window = FindAnchor(desktop, link.underRoot ? root : under, link.anchor);
+        const Hwnd window = FindAnchor(desktop, link.underRoot ? root : under, link.anchor, &names);
         if (desktop.NotResponding()) return result::kNotResponding;
         if (report != nullptr) report->push_back({link.name, link.anchor, link.missingCode, window, {}});
         if (IsNull(window)) return link.missingCode;

@@ -60,7 +60,8 @@ struct Walk {
 };
 
 // The window the walk reaches from from; null once any step lands nowhere.
-Hwnd FollowWalk(Desktop& desktop, Hwnd from, const Walk& walk);
+// With names, classes come from there.
+Hwnd FollowWalk(Desktop& desktop, Hwnd from, const Walk& walk, ClassNames* names = nullptr);
 // "next 13 of first child of previous 4"; "the anchor" for no steps.
 std::u16string DescribeWalk(const Walk& walk);
 
@@ -76,7 +77,7 @@ struct AnchorSpec {
     Recogniser recogniser;
     const char16_t* dialogClass = u"#32770";  // InChildDialog: the class of the holding dialog
 };
-Hwnd FindAnchor(Desktop& desktop, Hwnd root, const AnchorSpec& anchor);
+Hwnd FindAnchor(Desktop& desktop, Hwnd root, const AnchorSpec& anchor, ClassNames* names = nullptr);
 std::u16string DescribeAnchor(const AnchorSpec& anchor);
 
 // Where a field of the adapter's controls is written.
@@ -230,10 +231,11 @@ template <class Controls>
 int ResolveControls(Desktop& desktop, Hwnd root, std::span<const ControlRow<Controls>> rows, Controls& out,
                     Resolve mode, std::vector<ResolvedRow>* report) {
     int first = 0;
+    ClassNames names(desktop);  // the rows search one tree: each class is read once
     for (const ControlRow<Controls>& row : rows) {
         const Hwnd anchor = row.anchor.search == AnchorSearch::Known
                                 ? (row.known != nullptr ? row.known(out) : kNoWindow)
-                                : FindAnchor(desktop, root, row.anchor);
+                                : FindAnchor(desktop, root, row.anchor, &names);
         if (desktop.NotResponding()) return result::kNotResponding;
         ResolvedRow* resolved = nullptr;
         if (report != nullptr) {
@@ -244,7 +246,7 @@ int ResolveControls(Desktop& desktop, Hwnd root, std::span<const ControlRow<Cont
         if (!missing) {
             for (const ControlField<Controls>& field : row.fields) {
                 if (field.slot == nullptr && !field.required) continue;
-                const Hwnd window = FollowWalk(desktop, anchor, field.walk);
+                const Hwnd window = FollowWalk(desktop, anchor, field.walk, &names);
                 const bool refused = !IsNull(window) && !field.text.empty() &&
                                      desktop.GetWindowText(window, kNameChars) != field.text;
                 if (field.slot != nullptr) field.slot(out) = refused ? kNoWindow : window;

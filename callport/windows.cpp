@@ -52,17 +52,25 @@ void WalkDirectChildren(Desktop& desktop, Hwnd parent, const char16_t* className
 
 }  // namespace
 
-bool Matches(Desktop& desktop, Hwnd window, const Recogniser& recogniser) {
-    if (desktop.GetClassName(window, kNameChars) != recogniser.className) return false;
+const std::u16string& ClassNames::Of(Hwnd window) {
+    const auto key = static_cast<std::uintptr_t>(window);
+    auto it = names_.find(key);
+    if (it == names_.end()) it = names_.emplace(key, desktop_.GetClassName(window, kNameChars)).first;
+    return it->second;
+}
+
+bool Matches(Desktop& desktop, Hwnd window, const Recogniser& recogniser, ClassNames* names) {
+    const std::u16string className = names != nullptr ? names->Of(window) : desktop.GetClassName(window, kNameChars);
+    if (className != recogniser.className) return false;
     if (AnyText(recogniser)) return true;
     return TextMatches(recogniser, desktop.GetWindowText(window, kNameChars));
 }
 
-Hwnd FindDescendant(Desktop& desktop, Hwnd parent, const Recogniser& recogniser) {
+Hwnd FindDescendant(Desktop& desktop, Hwnd parent, const Recogniser& recogniser, ClassNames* names) {
     Hwnd found{};
     if (IsNull(parent)) return found;
     desktop.EnumChildWindows(parent, [&](Hwnd child) {
-        if (Matches(desktop, child, recogniser)) {
+        if (Matches(desktop, child, recogniser, names)) {
             found = child;
             return false;
         }

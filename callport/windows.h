@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/desktop.h"
@@ -34,10 +35,27 @@ struct Recogniser {
     TextMatch match = TextMatch::Exact;
 };
 
-bool Matches(Desktop& desktop, Hwnd window, const Recogniser& recogniser);
+// Class names read once per window for one discovery. A window's class never
+// changes while it lives, so a control map that searches the same tree row
+// after row asks each window for it once; the windows themselves are walked
+// and enumerated afresh each time, and texts are read afresh (they change), so
+// what a discovery finds is what reading every class anew would find.
+class ClassNames {
+public:
+    explicit ClassNames(Desktop& desktop) : desktop_(desktop) {}
+    // GetClassName(window, kNameChars), from the second time on without asking.
+    const std::u16string& Of(Hwnd window);
+
+private:
+    Desktop& desktop_;
+    std::unordered_map<std::uintptr_t, std::u16string> names_;
+};
+
+// With names, the class comes from there.
+bool Matches(Desktop& desktop, Hwnd window, const Recogniser& recogniser, ClassNames* names = nullptr);
 // The first descendant of parent (depth-first, as EnumChildWindows visits them)
 // that the recogniser accepts; null when none does.
-Hwnd FindDescendant(Desktop& desktop, Hwnd parent, const Recogniser& recogniser);
+Hwnd FindDescendant(Desktop& desktop, Hwnd parent, const Recogniser& recogniser, ClassNames* names = nullptr);
 
 // The embedded browser of a map window: its first descendant of class
 // "Internet Explorer_Server" (the class read with 100 units); null when none.

@@ -36,13 +36,16 @@ struct Rect {
     friend bool operator==(const Rect&, const Rect&) = default;
 };
 
-// What GetWindowInfo reports that the robot uses: both rectangles in screen coordinates.
+// What GetWindowInfo reports that the robot uses: both rectangles in screen
+// coordinates, and the window's style bits (dwStyle; see msg::WS_VISIBLE).
 struct WindowInfo {
     Rect window;
     Rect client;
+    std::uint32_t style = 0;
 };
 
-enum class Relation { Child, Next, Previous, EnabledPopup };
+// GetWindow's relations; Owner is GW_OWNER (a top-level window's owner).
+enum class Relation { Child, Next, Previous, EnabledPopup, Owner };
 
 // The outcome of a page's "eval": the result VARIANT converted once to text
 // (VT_BSTR) and once to a boolean (VT_BOOL), as VariantChangeType does it.
@@ -127,6 +130,8 @@ public:
     virtual std::u16string GetWindowText(Hwnd window, std::size_t maxChars) = 0;
     virtual std::u16string GetClassName(Hwnd window, std::size_t maxChars) = 0;
     virtual int GetDlgCtrlID(Hwnd window) = 0;
+    // GetWindowThreadProcessId's process; 0 for no window.
+    virtual std::uint32_t GetWindowProcessId(Hwnd window) = 0;
     virtual std::optional<WindowInfo> GetWindowInfo(Hwnd window) = 0;
     virtual std::optional<Point> ScreenToClient(Hwnd window, Point screen) = 0;
 

@@ -69,6 +69,20 @@ constexpr std::uint32_t SMTO_ABORTIFHUNG = 0x0002;
 
 constexpr std::uint32_t BST_CHECKED = 1;
 
+// Style bits (GetWindowInfo's dwStyle) that tell what a window is.
+constexpr std::uint32_t WS_POPUP = 0x80000000u;
+constexpr std::uint32_t WS_CHILD = 0x40000000u;
+constexpr std::uint32_t WS_MINIMIZE = 0x20000000u;
+constexpr std::uint32_t WS_VISIBLE = 0x10000000u;
+constexpr std::uint32_t WS_DISABLED = 0x08000000u;
+constexpr std::uint32_t ES_MULTILINE = 0x0004u;
+constexpr std::uint32_t ES_READONLY = 0x0800u;
+constexpr std::uint32_t CBS_DROPDOWN = 0x0002u;
+constexpr std::uint32_t CBS_DROPDOWNLIST = 0x0003u;
+constexpr std::uint32_t BS_TYPEMASK = 0x000Fu;
+constexpr std::uint32_t BS_CHECKBOX = 0x0002u;
+constexpr std::uint32_t BS_AUTOCHECKBOX = 0x0003u;
+
 // MAKELPARAM / MAKEWPARAM with the same packing as the Windows macros.
 constexpr std::intptr_t MakeLParam(int low, int high) {
     return static_cast<std::intptr_t>(static_cast<std::uint32_t>((static_cast<std::uint32_t>(low) & 0xFFFFu) |

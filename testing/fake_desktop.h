@@ -208,6 +208,7 @@ struct WindowSpec {
     int process = 0;           // "process" for hung groups and focus; 0: the parent's or
                                // owner's, 1 for an unowned top-level window
     CaretRule caretRule{};     // Edit: replaces the 16-pixel click rule
+    Hwnd handle{};             // the handle it gets (one never given before); null: the next free one
 };
 
 // A message as a window's hooks see it.
@@ -399,6 +400,7 @@ public:
     std::u16string GetWindowText(Hwnd window, std::size_t maxChars) override;
     std::u16string GetClassName(Hwnd window, std::size_t maxChars) override;
     int GetDlgCtrlID(Hwnd window) override;
+    std::uint32_t GetWindowProcessId(Hwnd window) override;
     std::optional<WindowInfo> GetWindowInfo(Hwnd window) override;
     std::optional<Point> ScreenToClient(Hwnd window, Point screen) override;
     std::intptr_t Send(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
@@ -457,6 +459,7 @@ private:
     Hwnd Root(Hwnd window) const;
     Rect ScreenRect(const Window& w) const;
     Rect ClientRect(const Window& w) const;
+    std::uint32_t Style(const Window& w) const;
     void Raise(Hwnd topLevel);
     void Collect(Hwnd window, std::vector<Hwnd>& out) const;
     void DestroyTree(Hwnd window);

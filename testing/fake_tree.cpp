@@ -64,8 +64,14 @@ Hwnd FakeDesktop::Root(Hwnd window) const {
 
 Hwnd FakeDesktop::Create(const WindowSpec& desc) {
     auto w = std::make_unique<Window>();
-    const Hwnd handle{nextHandle_};
-    nextHandle_ += 0x10;
+    Hwnd handle{nextHandle_};
+    if (!IsNull(desc.handle)) {
+        if (windows_.count(detail::Value(desc.handle)) != 0) {
+            throw std::invalid_argument("FakeDesktop::Create: the handle is already a window's");
+        }
+        handle = desc.handle;
+    }
+    nextHandle_ = std::max(nextHandle_, detail::Value(handle)) + 0x10;
     w->handle = handle;
     w->behaviour = desc.behaviour;
     w->className = desc.className;
@@ -264,7 +270,27 @@ std::optional<WindowInfo> FakeDesktop::Geometry(Hwnd window) const {
 std::optional<WindowInfo> FakeDesktop::GetWindowInfo(Hwnd window) {
     const Window* w = Find(window);
     if (!w || w->infoFails) return std::nullopt;
-    return WindowInfo{ScreenRect(*w), ClientRect(*w)};
+    return WindowInfo{ScreenRect(*w), ClientRect(*w), Style(*w)};
+}
+
+// The style bits a Win32 window built like this one would carry.
+std::uint32_t FakeDesktop::Style(const Window& w) const {
+    std::uint32_t style = 0;
+    if (!IsNull(w.parent)) style |= msg::WS_CHILD;
+    else if (!w.overlapped) style |= msg::WS_POPUP;
+    if (w.visible) style |= msg::WS_VISIBLE;
+    if (!w.enabled) style |= msg::WS_DISABLED;
+    if (w.minimized) style |= msg::WS_MINIMIZE;
+    switch (w.behaviour) {
+    case Behaviour::Edit:
+        if (w.multiline) style |= msg::ES_MULTILINE;
+        if (w.readOnly) style |= msg::ES_READONLY;
+        break;
+    case Behaviour::Combo: style |= w.editable ? msg::CBS_DROPDOWN : msg::CBS_DROPDOWNLIST; break;
+    case Behaviour::CheckBox: style |= msg::BS_AUTOCHECKBOX; break;
+    default: break;
+    }
+    return style;
 }
 
 std::optional<Point> FakeDesktop::ScreenToClient(Hwnd window, Point screen) {
@@ -484,6 +510,8 @@ Hwnd FakeDesktop::GetWindow(Hwnd window, Relation relation) {
             }
         }
         return kNoWindow;
+    case Relation::Owner:
+        return w->owner;
     }
     return kNoWindow;
 }
@@ -503,6 +531,11 @@ std::u16string FakeDesktop::GetWindowText(Hwnd window, std::size_t maxChars) {
 std::u16string FakeDesktop::GetClassName(Hwnd window, std::size_t maxChars) {
     const Window* w = Find(window);
     return w ? Cut(w->className, maxChars) : std::u16string();
+}
+
+std::uint32_t FakeDesktop::GetWindowProcessId(Hwnd window) {
+    const Window* w = Find(window);
+    return w ? static_cast<std::uint32_t>(w->process) : 0;
 }
 
 int FakeDesktop::GetDlgCtrlID(Hwnd window) {

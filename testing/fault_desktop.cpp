@@ -212,6 +212,10 @@ std::u16string FaultDesktop::GetClassName(Hwnd window, std::size_t maxChars) {
     return Call("GetClassName", CallKind::Look, window, [&] { return fake_.GetClassName(window, maxChars); });
 }
 
+std::uint32_t FaultDesktop::GetWindowProcessId(Hwnd window) {
+    return Call("GetWindowProcessId", CallKind::Look, window, [&] { return fake_.GetWindowProcessId(window); });
+}
+
 int FaultDesktop::GetDlgCtrlID(Hwnd window) {
     return Call("GetDlgCtrlID", CallKind::Look, window, [&] { return fake_.GetDlgCtrlID(window); });
 }

@@ -328,6 +328,7 @@ Hwnd Win32Desktop::GetWindow(Hwnd window, Relation relation) {
         case Relation::Next: cmd = GW_HWNDNEXT; break;
         case Relation::Previous: cmd = GW_HWNDPREV; break;
         case Relation::EnabledPopup: cmd = GW_ENABLEDPOPUP; break;
+        case Relation::Owner: cmd = GW_OWNER; break;
     }
     return FromHwnd(::GetWindow(ToHwnd(window), cmd));
 }
@@ -353,6 +354,12 @@ std::u16string Win32Desktop::GetClassName(Hwnd window, std::size_t maxChars) {
     return TextUpToNul(buffer.data(), static_cast<std::size_t>(std::clamp(n, 0, static_cast<int>(units - 1))));
 }
 
+std::uint32_t Win32Desktop::GetWindowProcessId(Hwnd window) {
+    if (IsNull(window)) return 0;
+    DWORD process = 0;
+    return ::GetWindowThreadProcessId(ToHwnd(window), &process) != 0 ? process : 0;
+}
+
 int Win32Desktop::GetDlgCtrlID(Hwnd window) {
     if (IsNull(window)) return 0;
     return ::GetDlgCtrlID(ToHwnd(window));
@@ -364,7 +371,7 @@ std::optional<WindowInfo> Win32Desktop::GetWindowInfo(Hwnd window) {
     wi.cbSize = sizeof(wi);
     if (!::GetWindowInfo(ToHwnd(window), &wi)) return std::nullopt;
     auto rect = [](const RECT& r) { return Rect{r.left, r.top, r.right, r.bottom}; };
-    return WindowInfo{rect(wi.rcWindow), rect(wi.rcClient)};
+    return WindowInfo{rect(wi.rcWindow), rect(wi.rcClient), wi.dwStyle};
 }
 
 std::optional<Point> Win32Desktop::ScreenToClient(Hwnd window, Point screen) {

@@ -35,6 +35,7 @@ public:
     std::u16string GetWindowText(Hwnd window, std::size_t maxChars) override;
     std::u16string GetClassName(Hwnd window, std::size_t maxChars) override;
     int GetDlgCtrlID(Hwnd window) override;
+    std::uint32_t GetWindowProcessId(Hwnd window) override;
     std::optional<WindowInfo> GetWindowInfo(Hwnd window) override;
     std::optional<Point> ScreenToClient(Hwnd window, Point screen) override;
     std::intptr_t Send(Hwnd window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;

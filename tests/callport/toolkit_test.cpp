@@ -11,6 +11,7 @@
 #include "core/result_codes.h"
 #include "platform/messages.h"
 #include "testing/fake_desktop.h"
+#include "testing/fault_desktop.h"
 
 namespace qm {
 namespace {
@@ -42,6 +43,8 @@ protected:
     Hwnd Child(Behaviour behaviour, const char16_t* text) {
         return d.Create({.behaviour = behaviour, .text = text, .parent = window});
     }
+
+public:
     FakeDesktop d;
     Hwnd window, a, label, b, c, button, holder, consign, group, g0, g1;
 };
@@ -132,6 +135,38 @@ TEST_F(ResolverTest, ChainsSearchEachLinkUnderTheLastAndNullRootsFindNothing) {
     EXPECT_TRUE(IsNull(found));
     Controls none{};
     EXPECT_EQ(21, ResolveControls<Controls>(d, kNoWindow, kMap, none));
+}
+
+// The program rebuilds part of the entry window while the rows are resolved:
+// the later rows find the tree as it is now (each class is read once per
+// window, and a window made meanwhile is read when first met).
+ResolverTest* rebuilding = nullptr;
+Hwnd& Rebuild(Controls& c) {
+    ResolverTest& t = *rebuilding;
+    t.d.Destroy(t.consign);
+    t.d.Create({.behaviour = Behaviour::Label, .text = u"탁송", .parent = t.holder});
+    t.consign = t.d.Create({.behaviour = Behaviour::CheckBox, .text = u"탁송", .parent = t.group});
+    return c.nested;
+}
+
+TEST_F(ResolverTest, ATreeRebuiltDuringDiscoveryIsFoundAsItIsNowReadingEachClassOnce) {
+    const Hwnd before = consign;
+    const Row map[] = {
+        {u"check box", {AnchorSearch::Descendant, {u"Button", {u"탁송"}}}, 24, {{Field(u"deep", SlotOf<&Controls::deep>)}}},
+        {u"the program rebuilds", {AnchorSearch::Known, {}}, 0, {}, Rebuild},
+        {u"check box again", {AnchorSearch::Descendant, {u"Button", {u"탁송"}}}, 26, {{Field(u"inner", SlotOf<&Controls::inner>)}}},
+    };
+    rebuilding = this;
+    testing::FaultDesktop port(d, 1, testing::Fault::None, 0);
+    Controls got{};
+    EXPECT_EQ(0, ResolveControls<Controls>(port, window, map, got));
+    EXPECT_EQ(before, got.deep);
+    EXPECT_EQ(consign, got.inner) << "the check box now in the group, not the one gone or the label in its place";
+    std::size_t classReads = 0;
+    for (const testing::PortCall& call : port.Log()) classReads += std::string(call.name) == "GetClassName" ? 1 : 0;
+    // The first search reads a, label, b, c, button, holder and the check box;
+    // the second meets the label made meanwhile, group, g0, g1 and the new check box.
+    EXPECT_EQ(12u, classReads);
 }
 
 TEST_F(ResolverTest, AHungProgramEndsTheResolverWith99) {

@@ -87,6 +87,26 @@ TEST_P(ProbeEndToEnd, JsonOfACompleteScreenHasEveryAnchorFound) {
     EXPECT_EQ(1, opened);
 }
 
+// A snapshot of the fresh screen, replayed by quillmere-replay.exe, gives the
+// report the probe gives of that screen live.
+TEST_P(ProbeEndToEnd, ASnapshotReplaysToTheLiveReport) {
+    const ProbedProgram& p = GetParam();
+    ASSERT_TRUE(sim_.Start()) << sim_.StartFailure();
+    wchar_t dir[MAX_PATH + 1];
+    ASSERT_NE(0u, ::GetTempPathW(MAX_PATH, dir));
+    const std::wstring file = std::wstring(dir) + L"quillmere-e2e-snapshot-" + p.kind + L".json";
+    const std::wstring adapter = std::wstring(L"--adapter ") + p.kind;
+    const RunResult taken = Probe(adapter + L" --open-new --with-texts --snapshot \"" + file + L"\"");
+    ASSERT_TRUE(taken.ended);
+    EXPECT_EQ(0u, taken.exitCode) << taken.output;
+    const RunResult live = Probe(adapter + L" --json");
+    const RunResult replayed = RunProgram(L"quillmere-replay.exe", L"quillmere-replay.exe --json \"" + file + L"\"", 60000);
+    ::DeleteFileW(file.c_str());
+    ASSERT_TRUE(live.ended && replayed.ended);
+    EXPECT_EQ(live.exitCode, replayed.exitCode);
+    EXPECT_EQ(live.output, replayed.output);
+}
+
 INSTANTIATE_TEST_SUITE_P(EachSubstitute, ProbeEndToEnd, ::testing::ValuesIn(kProbedPrograms),
                          [](const ::testing::TestParamInfo<ProbedProgram>& info) {
                              return std::string("adapter") + static_cast<char>('0' + info.index + 1);

@@ -7,7 +7,10 @@
 // The fake's headers come before windows.h: they name constants (WM_DESTROY,
 // EM_GETSEL, ...) that windows.h turns into macros. Below them the Windows
 // macros themselves serve as message numbers.
+#include "callport/window_tree.h"
+#include "core/utf.h"
 #include "platform/desktop.h"
+#include "platform/messages.h"
 #include "testing/fake_desktop.h"
 
 #include "platform/win32/windows_names.h"
@@ -199,6 +202,7 @@ const char* RelationName(Relation r) {
         case Relation::Next: return "Next";
         case Relation::Previous: return "Previous";
         case Relation::EnabledPopup: return "EnabledPopup";
+        case Relation::Owner: return "Owner";
     }
     return "?";
 }
@@ -230,6 +234,23 @@ void Enumerate(Probe& p, int parent, std::size_t stopAfter = 100) {
 // A sent message and its result, under a label that says what it asks.
 void Ask(Probe& p, const std::string& label, int node, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     p.Number(label, p.d.Send(p[node], message, static_cast<std::uintptr_t>(wParam), static_cast<std::intptr_t>(lParam)));
+}
+
+// What a snapshot reads of a window's style, and whether it shares the main
+// window's process.
+void Shape(Probe& p, int node) {
+    const Hwnd h = p[node];
+    const std::optional<WindowInfo> info = p.d.GetWindowInfo(h);
+    WindowRecord w;
+    w.style = info ? info->style : 0;
+    std::string facts = std::string(KindName(KindOf(p.d.GetClassName(h, 255), w.style)));
+    facts += w.Visible() ? " visible" : " hidden";
+    facts += w.Enabled() ? " enabled" : " disabled";
+    if (w.Child()) facts += " child";
+    if (w.Popup()) facts += " popup";
+    if ((w.style & ES_MULTILINE) != 0 && KindOf(p.d.GetClassName(h, 255), w.style) == WindowKind::Edit) facts += " multi-line";
+    if (p.d.GetWindowProcessId(h) == p.d.GetWindowProcessId(p[kMain])) facts += ", the main window's process";
+    p.Text("style of " + Probe::NodeName(node), Utf8ToUtf16(facts));
 }
 
 void Texts(Probe& p, int node) {
@@ -450,7 +471,11 @@ TEST_F(FakeDesktopConformance, WalksTheTreeInCreationOrder) {
         // The main window owns a visible, enabled popup: both answer it. (With
         // none, Windows answers the window itself and the fake null.)
         Get(p, kMain, Relation::EnabledPopup);
-        for (int i = 0; i < kNodeCount; ++i) p.Window("GetParent(" + Probe::NodeName(i) + ")", p.d.GetParent(p[i]));
+        for (int i = 0; i < kNodeCount; ++i) {
+            p.Window("GetParent(" + Probe::NodeName(i) + ")", p.d.GetParent(p[i]));
+            Get(p, i, Relation::Owner);
+            Shape(p, i);
+        }
         p.Window("GetParent(null)", p.d.GetParent(kNoWindow));
         Enumerate(p, kPopup);
         Enumerate(p, kPopup, 3);
@@ -462,6 +487,8 @@ TEST_F(FakeDesktopConformance, WalksTheTreeInCreationOrder) {
     EXPECT_EQ(real.at("EnumChildWindows(popup)"), "[edit, push, check, label, combo, inner, innerButton]");
     EXPECT_EQ(real.at("GetWindow(..., Previous) repeated from inner"), "[combo, label, check, push, edit]");
     EXPECT_EQ(real.at("GetParent(popup)"), "main");
+    EXPECT_EQ(real.at("GetWindow(popup, Owner)"), "main");
+    EXPECT_EQ(real.at("style of check"), "\"check box visible enabled child, the main window's process\"");
 }
 
 TEST_F(FakeDesktopConformance, ReadsTextsClassesAndIds) {

@@ -84,6 +84,9 @@ public:
         return Timed("GetClassName", [&] { return real_.GetClassName(w, n); });
     }
     int GetDlgCtrlID(Hwnd w) override { return Timed("GetDlgCtrlID", [&] { return real_.GetDlgCtrlID(w); }); }
+    std::uint32_t GetWindowProcessId(Hwnd w) override {
+        return Timed("GetWindowProcessId", [&] { return real_.GetWindowProcessId(w); });
+    }
     std::optional<WindowInfo> GetWindowInfo(Hwnd w) override {
         return Timed("GetWindowInfo", [&] { return real_.GetWindowInfo(w); });
     }

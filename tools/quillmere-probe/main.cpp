@@ -10,37 +10,74 @@
 // running, or a request kept the desk for 5 s), 2 bad usage.
 #include "platform/win32/windows_names.h"
 
+#include <cstdio>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "core/utf.h"
+#include "platform/win32/console.h"
 #include "platform/win32/desk_mutex.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/version_info.h"
 #include "platform/win32/win32_desktop.h"
 #include "quillmere_version.h"
 #include "tools/quillmere-probe/probe.h"
+#include "tools/snapshot/snapshot.h"
 
 namespace {
 
 // How long the probe waits for a running request to end.
 constexpr std::uint32_t kDeskWaitMs = 5000;
 
-// A console gets UTF-16 (so Korean shows whatever its code page); a pipe or a
-// file gets UTF-8.
-void Write(DWORD stream, const std::string& utf8) {
-    HANDLE h = ::GetStdHandle(stream);
-    if (h == nullptr || h == INVALID_HANDLE_VALUE) return;
-    DWORD mode = 0;
-    if (::GetConsoleMode(h, &mode)) {
-        const std::u16string text = qm::Utf8ToUtf16(utf8);
-        const std::wstring wide(text.begin(), text.end());
+using qm::win32::Stream;
+using qm::win32::Write;
+
+// The file version of the program that runs process, if its file has one.
+std::string FileVersionOf(std::uint32_t process) {
+    qm::win32::UniqueHandle h(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
+    if (!h) return {};
+    wchar_t path[MAX_PATH * 2];
+    DWORD size = static_cast<DWORD>(std::size(path));
+    if (!::QueryFullProcessImageNameW(h.get(), 0, path, &size)) return {};
+    return qm::win32::ProductVersionOf(std::wstring(path, size)).value_or("");
+}
+
+std::string UtcNow() {
+    SYSTEMTIME t{};
+    ::GetSystemTime(&t);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02uZ", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
+    return text;
+}
+
+int ScreenDpi() {
+    HDC screen = ::GetDC(nullptr);
+    if (screen == nullptr) return 0;
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+// Writes the snapshot whole or not at all: to a file beside it, then renamed.
+bool WriteFileAtomically(const std::u16string& target, const std::string& bytes) {
+    const std::wstring path(target.begin(), target.end());
+    const std::wstring part = path + L".part";
+    {
+        qm::win32::UniqueHandle file(::CreateFileW(part.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return false;
         DWORD written = 0;
-        ::WriteConsoleW(h, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-        return;
+        if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) || written != bytes.size()) {
+            file.reset();
+            ::DeleteFileW(part.c_str());
+            return false;
+        }
     }
-    DWORD written = 0;
-    ::WriteFile(h, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+    if (::MoveFileExW(part.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+    ::DeleteFileW(part.c_str());
+    return false;
 }
 
 }  // namespace
@@ -53,15 +90,15 @@ int wmain(int argc, wchar_t** argv) {
     }
     const qm::probe::ParsedArguments parsed = qm::probe::ParseArguments(args);
     if (!parsed.error.empty()) {
-        Write(STD_ERROR_HANDLE, "quillmere-probe: " + parsed.error + "\n" + qm::probe::kUsage);
+        Write(Stream::Error, "quillmere-probe: " + parsed.error + "\n" + qm::probe::kUsage);
         return qm::probe::kExitBadUsage;
     }
     if (parsed.version) {
-        Write(STD_OUTPUT_HANDLE, std::string("quillmere-probe ") + qm::kVersion + "\n");
+        Write(Stream::Out, std::string("quillmere-probe ") + qm::kVersion + "\n");
         return qm::probe::kExitAllFound;
     }
     if (parsed.help) {
-        Write(STD_OUTPUT_HANDLE, qm::probe::kUsage);
+        Write(Stream::Out, qm::probe::kUsage);
         return qm::probe::kExitAllFound;
     }
 
@@ -70,7 +107,7 @@ int wmain(int argc, wchar_t** argv) {
     // like a robot, but only briefly.
     qm::win32::DeskMutex desk;
     if (desk.Acquire(kDeskWaitMs).turn == qm::DeskTurn::Busy) {
-        Write(STD_ERROR_HANDLE, "quillmere-probe: a request is running on this desk (it kept the desk for " +
+        Write(Stream::Error, "quillmere-probe: a request is running on this desk (it kept the desk for " +
                                     std::to_string(kDeskWaitMs / 1000) +
                                     " s); probe again once it has ended\n");
         return qm::probe::kExitSomethingMissing;
@@ -85,7 +122,23 @@ int wmain(int argc, wchar_t** argv) {
         return *desktop;
     };
     const qm::probe::Report report = qm::probe::Run(desktopFor, parsed.options);
-    Write(STD_OUTPUT_HANDLE,
+    Write(Stream::Out,
           parsed.options.json ? qm::probe::RenderJson(report) : qm::probe::RenderTable(report));
+    if (!parsed.options.snapshot.empty()) {
+        qm::snapshot::Snapshot snapshot = qm::snapshot::Take(desktopFor, report, parsed.options.withTexts);
+        snapshot.probeVersion = qm::kVersion;
+        snapshot.takenAt = UtcNow();
+        snapshot.dpi = ScreenDpi();
+        for (qm::snapshot::Program& p : snapshot.programs) p.fileVersion = FileVersionOf(p.process);
+        const std::string file = qm::Utf16ToUtf8(parsed.options.snapshot);
+        if (!WriteFileAtomically(parsed.options.snapshot, qm::snapshot::ToJson(snapshot))) {
+            Write(Stream::Error, "quillmere-probe: could not write the snapshot to " + file + "\n");
+            return qm::probe::kExitBadUsage;
+        }
+        Write(Stream::Error, "quillmere-probe: " + std::to_string(snapshot.tree.windows.size()) + " windows of " +
+                                 std::to_string(snapshot.programs.size()) + " program(s) written to " + file +
+                                 (snapshot.withTexts ? "" : " (what edit and combo boxes show replaced by '*')") +
+                                 (snapshot.tree.partial ? "; partial: " + snapshot.tree.partialReason : std::string()) + "\n");
+    }
     return qm::probe::ExitCode(report);
 }

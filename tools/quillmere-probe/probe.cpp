@@ -18,11 +18,15 @@ namespace qm::probe {
 
 const char kUsage[] =
     "usage: quillmere-probe.exe [--adapter 1|2|3|4|all] [--json] [--open-new]\n"
+    "                           [--snapshot FILE [--with-texts]]\n"
     "  --adapter   the dispatch program to look at: 1 LogiD2, 2 LogiD5, 3 CManerXE4,\n"
     "              4 Icon2013, all (the default)\n"
     "  --json      print JSON instead of the table\n"
     "  --open-new  press the program's reception button once and look at the fresh\n"
     "              entry window it opens (otherwise nothing is pressed or typed)\n"
+    "  --snapshot FILE  also write every window of the programs to FILE, to replay\n"
+    "              and compare elsewhere with quillmere-replay; what edit and combo\n"
+    "              boxes show is replaced by '*' unless --with-texts\n"
     "  --version   print this program's version\n"
     "Exit codes: 0 every anchor of every running program found, 1 one is missing (or\n"
     "the program stopped answering, or the one program asked for is not running),\n"
@@ -41,6 +45,14 @@ ParsedArguments ParseArguments(const std::vector<std::u16string>& args) {
             r.options.json = true;
         } else if (arg == u"--open-new") {
             r.options.openNew = true;
+        } else if (arg == u"--with-texts") {
+            r.options.withTexts = true;
+        } else if (arg == u"--snapshot") {
+            if (i + 1 >= args.size() || args[i + 1].empty() || args[i + 1].rfind(u"--", 0) == 0) {
+                r.error = "--snapshot needs a file name";
+                return r;
+            }
+            r.options.snapshot = args[++i];
         } else if (arg == u"--adapter") {
             if (adapterGiven) {
                 r.error = "--adapter is given twice";
@@ -61,6 +73,10 @@ ParsedArguments ParseArguments(const std::vector<std::u16string>& args) {
             r.error = "unexpected argument '" + Utf16ToUtf8(arg) + "'";
             return r;
         }
+    }
+    if (r.options.withTexts && r.options.snapshot.empty()) {
+        r.error = "--with-texts goes with --snapshot";
+        return r;
     }
     if (r.options.all) r.options.adapters = {adapter::kLogiD2, adapter::kLogiD5, adapter::kCManerXE4, adapter::kIcon2013};
     return r;

@@ -34,6 +34,8 @@ struct Options {
     bool all = true;            // --adapter all (the default)
     bool json = false;
     bool openNew = false;
+    std::u16string snapshot;  // --snapshot FILE: also write the programs' windows to FILE
+    bool withTexts = false;   // the snapshot keeps what edit and combo boxes show
 };
 
 struct ParsedArguments {

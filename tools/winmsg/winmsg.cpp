@@ -2,6 +2,9 @@
 //   winmsg.exe wait CLASS SECONDS       wait until a top-level window of CLASS exists
 //   winmsg.exe gone CLASS SECONDS       wait until no top-level window of CLASS exists
 //   winmsg.exe command CLASS ID         send WM_COMMAND ID to the first window of CLASS
+//   winmsg.exe click-id ID              press (BM_CLICK) the first shown window with control
+//                                       id ID, top-level windows in z-order, each
+//                                       searched depth first
 //   winmsg.exe list                     print every top-level window: handle, program,
 //                                       process id, shown or hidden, class and caption (UTF-8)
 //   winmsg.exe --version                print this program's version
@@ -64,6 +67,25 @@ BOOL CALLBACK ListOne(HWND w, LPARAM) {
     return TRUE;
 }
 
+// The first shown descendant of a top-level window with the control id asked for.
+struct IdSearch {
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK MatchId(HWND w, LPARAM param) {
+    auto* search = reinterpret_cast<IdSearch*>(param);
+    if (::GetDlgCtrlID(w) != search->id || !::IsWindowVisible(w)) return TRUE;
+    search->found = w;
+    return FALSE;
+}
+
+BOOL CALLBACK SearchTopLevel(HWND w, LPARAM param) {
+    if (!::IsWindowVisible(w)) return TRUE;
+    ::EnumChildWindows(w, MatchId, param);
+    return reinterpret_cast<IdSearch*>(param)->found == nullptr;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -76,6 +98,15 @@ int wmain(int argc, wchar_t** argv) {
     if (argc == 2 && std::wstring(argv[1]) == L"list") {
         ::EnumWindows(ListOne, 0);
         return 0;
+    }
+    if (argc == 3 && std::wstring(argv[1]) == L"click-id") {
+        wchar_t* end = nullptr;
+        IdSearch search{static_cast<int>(std::wcstol(argv[2], &end, 0)), nullptr};
+        if (*end != L'\0') return 2;
+        ::EnumWindows(SearchTopLevel, reinterpret_cast<LPARAM>(&search));
+        if (!search.found) return 1;
+        DWORD_PTR result = 0;
+        return SendMessageTimeoutW(search.found, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) ? 0 : 1;
     }
     if (argc != 4) return 2;
     const std::wstring verb = argv[1];

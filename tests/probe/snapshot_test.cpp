@@ -1,0 +1,261 @@
+// Field snapshots: a screen of each substitute written to a file, read back,
+// rebuilt and probed again gives the report of the screen itself; two
+// snapshots compared name the anchor an update took away; files that are not
+// snapshots are refused with what is wrong; and the snapshots taken of the
+// real substitutes under Wine replay to the report the probe gave there.
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/utf.h"
+#include "tests/probe/probe_desk.h"
+#include "tools/quillmere-replay/replay.h"
+#include "tools/snapshot/snapshot.h"
+
+namespace qm::probe {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The snapshot of the desk as the probe takes it, through its file.
+snapshot::Snapshot TakeThroughFile(Desk& desk, const Report& report, bool withTexts) {
+    const snapshot::Snapshot taken = snapshot::Take([&](int) -> Desktop& { return desk.d; }, report, withTexts);
+    snapshot::ReadResult read = snapshot::FromJson(snapshot::ToJson(taken));
+    EXPECT_TRUE(read.snapshot) << read.error;
+    return read.snapshot ? *read.snapshot : snapshot::Snapshot{};
+}
+
+TEST(Snapshot, EachSubstitutesScreenReplaysToTheReportOfTheScreenItself) {
+    enum class Screen { Fresh, Filled, Both };
+    for (int kind = 1; kind <= 4; ++kind) {
+        for (Screen screen : {Screen::Fresh, Screen::Filled, Screen::Both}) {
+            SCOPED_TRACE("program " + std::to_string(kind) + ", screen " + std::to_string(static_cast<int>(screen)));
+            Desk desk;
+            desk.Start(kind);
+            const std::u16string k = Utf8ToUtf16(std::to_string(kind));
+            if (screen != Screen::Filled) desk.Probe({u"--adapter", k, u"--open-new"});
+            if (screen != Screen::Fresh) desk.ShowFilled(kind);
+            const Report live = desk.Probe({u"--adapter", k});
+            ASSERT_EQ(ProgramState::Running, live.adapters.at(0).program);
+
+            const snapshot::Snapshot s = TakeThroughFile(desk, live, true);
+            Options options = ParseArguments({u"--adapter", k}).options;
+            EXPECT_EQ(RenderJson(live), RenderJson(replay::Replay(s, options)));
+
+            // Masked, the boxes keep their lengths: every anchor and entry state is found alike.
+            const snapshot::Snapshot masked = TakeThroughFile(desk, live, false);
+            const Report replayed = replay::Replay(masked, options);
+            EXPECT_EQ(ExitCode(live), ExitCode(replayed));
+            ASSERT_EQ(live.adapters[0].entries.size(), replayed.adapters[0].entries.size());
+            for (std::size_t i = 0; i < live.adapters[0].entries.size(); ++i)
+                EXPECT_EQ(live.adapters[0].entries[i].state, replayed.adapters[0].entries[i].state);
+            for (const WindowRecord& w : masked.tree.windows) {
+                if (w.kind != WindowKind::Edit) continue;
+                EXPECT_EQ(std::u16string::npos, w.shown.find(u"010")) << "a telephone number left the desk";
+                EXPECT_EQ(std::u16string::npos, w.shown.find(u"서울역"));
+            }
+        }
+    }
+}
+
+// A program that stops answering still yields a snapshot, marked partial,
+// after one bounded wait; replayed, it is reported as not answering.
+TEST(Snapshot, AHungProgramYieldsAPartialSnapshotAfterOneWait) {
+    Desk desk;
+    desk.Start(1).host->Hang(600000);
+    const Report live = desk.Probe({u"--adapter", u"1"});
+    ASSERT_EQ(ProgramState::NotAnswering, live.adapters.at(0).program);
+    const snapshot::Snapshot s = TakeThroughFile(desk, live, false);
+    EXPECT_TRUE(s.tree.partial);
+    EXPECT_EQ("LogiD2 stopped answering in its main window", s.tree.partialReason);
+    ASSERT_FALSE(s.tree.windows.empty());
+    EXPECT_EQ(u"SmartD2-", s.tree.windows[0].className);
+    EXPECT_EQ(testing::FakeDesktop::kSendTimeoutMs, desk.d.BlockedTotal()) << "the probe and the snapshot waited once in all";
+    const Report replayed = replay::Replay(s, ParseArguments({u"--adapter", u"1"}).options);
+    EXPECT_EQ(ProgramState::NotAnswering, replayed.adapters.at(0).program);
+    EXPECT_EQ(kExitSomethingMissing, ExitCode(replayed));
+}
+
+// An update that left an anchor out: the diff names the row, its code and the
+// window that went; the same screen twice differs in nothing.
+TEST(Snapshot, ADiffNamesTheAnchorAnUpdateTookAwayWithItsCode) {
+    struct Case {
+        int kind;
+        const char16_t* omit;
+        const char* row;
+        const char* code;
+    };
+    const Case cases[] = {
+        {1, u"현금", "label 현금: found -> missing, 19 ", "\"현금\""},
+        {2, u"업소비", "dialog with 업소비: found -> missing, 23 ", "업소비"},
+        {3, u"수수료", "label 수수료: found -> missing, 27 ", "수수료"},
+        {4, u"축소", "button 축소: found -> missing, 54 ", "축소"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Utf16ToUtf8(c.omit));
+        const std::u16string k = Utf8ToUtf16(std::to_string(c.kind));
+        auto take = [&](std::vector<std::u16string> omit) {
+            Desk desk;
+            CommonOptions common;
+            common.omit = std::move(omit);
+            desk.Start(c.kind, common);
+            const Report report = desk.Probe({u"--adapter", k, u"--open-new"});
+            return TakeThroughFile(desk, report, false);
+        };
+        const snapshot::Snapshot before = take({});
+        const snapshot::Snapshot after = take({c.omit});
+        const Options options = ParseArguments({u"--adapter", k}).options;
+
+        const replay::Difference same = replay::Compare(before, before, options);
+        EXPECT_TRUE(same.rows.empty());
+        EXPECT_TRUE(same.windows.empty());
+
+        const replay::Difference d = replay::Compare(before, after, options);
+        ASSERT_FALSE(d.rows.empty());
+        const std::string first = d.rows[0].row + ": " + d.rows[0].before + " -> " + d.rows[0].after;
+        EXPECT_EQ(0u, first.find(c.row)) << "largest consequence first: " << replay::RenderDiff(d);
+        bool removed = false;
+        for (const replay::WindowChange& w : d.windows)
+            removed = removed || (w.kind == replay::WindowChange::Kind::Removed && w.window.find(c.code) != std::string::npos);
+        EXPECT_TRUE(removed) << replay::RenderDiff(d);
+    }
+}
+
+TEST(Snapshot, AWindowMovedAmongItsSiblingsOrRenamedIsNamedSo) {
+    Desk desk;
+    desk.Start(1);
+    const Report report = desk.Probe({u"--adapter", u"1", u"--open-new"});
+    const snapshot::Snapshot before = TakeThroughFile(desk, report, false);
+    snapshot::Snapshot after = before;
+    // The label "현금" goes to the end of its siblings, and a button is renamed.
+    auto& windows = after.tree.windows;
+    auto label = std::find_if(windows.begin(), windows.end(), [](const WindowRecord& w) { return w.caption == u"현금"; });
+    ASSERT_NE(windows.end(), label);
+    const WindowRecord moved = *label;
+    windows.erase(label);
+    auto last = std::find_if(windows.rbegin(), windows.rend(), [&](const WindowRecord& w) { return w.parent == moved.parent; });
+    windows.insert(last.base(), moved);
+    auto button = std::find_if(windows.begin(), windows.end(), [](const WindowRecord& w) { return w.caption == u"적정"; });
+    ASSERT_NE(windows.end(), button);
+    button->caption = u"적 정";
+
+    const replay::Difference d = replay::Compare(before, after, ParseArguments({u"--adapter", u"1"}).options);
+    const std::string text = replay::RenderDiff(d);
+    EXPECT_NE(std::string::npos, text.find("moved  Static \"현금\"")) << text;
+    EXPECT_NE(std::string::npos, text.find("text \"적정\" -> \"적 정\"")) << text;
+    EXPECT_NE(std::string::npos, text.find("button 적정: found -> missing, 50")) << text;
+}
+
+TEST(Snapshot, FilesThatAreNotSnapshotsAreRefusedWithWhatIsWrong) {
+    Desk desk;
+    desk.Start(3);
+    const Report report = desk.Probe({u"--adapter", u"3", u"--open-new"});
+    const std::string good = snapshot::ToJson(snapshot::Take([&](int) -> Desktop& { return desk.d; }, report, false));
+    ASSERT_TRUE(snapshot::FromJson(good).snapshot);
+    const nlohmann::ordered_json j = nlohmann::ordered_json::parse(good);
+    ASSERT_GE(j["windows"].size(), 3u);
+    const std::string second = j["windows"][1]["handle"];
+    const std::string third = j["windows"][2]["handle"];
+    auto edited = [&](const std::function<void(nlohmann::ordered_json&)>& edit) {
+        nlohmann::ordered_json copy = j;
+        edit(copy);
+        return copy.dump();
+    };
+    struct Case {
+        const char* what;
+        std::string text;
+        const char* error;
+    };
+    const Case cases[] = {
+        {"truncated", good.substr(0, good.size() / 2), "not JSON (truncated or damaged)"},
+        {"empty", "", "not JSON"},
+        {"an array", "[]", "the file: must hold an object, not an array"},
+        {"another format", edited([](auto& x) { x["format"] = "something else"; }), "format: is not"},
+        {"a newer format", edited([](auto& x) { x["formatVersion"] = 2; }), "formatVersion: 2 is newer"},
+        {"a handle as a number", edited([](auto& x) { x["windows"][0]["handle"] = 65552; }), "windows[0].handle: must be a handle"},
+        {"a class as a number", edited([](auto& x) { x["windows"][1]["class"] = 7; }), "windows[1].class: must be a text, not a number"},
+        {"a missing field", edited([](auto& x) { x["windows"][1].erase("style"); }), "windows[1]: \"style\" is missing"},
+        {"an unknown kind", edited([](auto& x) { x["windows"][1]["kind"] = "slider"; }), "windows[1].kind: \"slider\" is not a kind"},
+        {"a short rectangle", edited([](auto& x) { x["windows"][1]["window"] = {1, 2, 3}; }), "windows[1].window: must be [left, top"},
+        {"an absent parent", edited([](auto& x) { x["windows"][2]["parent"] = "0x7"; }), "windows[2].parent: 0x7 is not a window of the snapshot"},
+        {"an absent owner", edited([](auto& x) { x["windows"][0]["owner"] = "0x9"; }), "windows[0].owner: 0x9 is not a window"},
+        {"a parent loop", edited([&](auto& x) { x["windows"][1]["parent"] = third; x["windows"][2]["parent"] = second; }),
+         "parent links make a loop"},
+        {"two windows, one handle", edited([&](auto& x) { x["windows"][2]["handle"] = second; }), "is given to two windows"},
+        {"a selection beyond the items", edited([](auto& x) {
+             for (auto& w : x["windows"])
+                 if (w["kind"] == "combo") w["selection"] = 99;
+         }), ".selection: must be at most"},
+        {"nested too deep", std::string(100000, '['), "nested deeper than 16 levels"},
+        {"very large", std::string(snapshot::kMaxFileBytes + 1, ' '), "larger than 32 MB"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const snapshot::ReadResult r = snapshot::FromJson(c.text);
+        EXPECT_FALSE(r.snapshot);
+        EXPECT_NE(std::string::npos, r.error.find(c.error)) << r.error;
+    }
+
+    // The program refuses them with exit code 2 and the file's name.
+    const fs::path bad = fs::temp_directory_path() / "quillmere-bad-snapshot.json";
+    std::ofstream(bad) << good.substr(0, 100);
+    std::string out, err;
+    EXPECT_EQ(replay::kExitBadInput, replay::Main({bad.string()}, out, err));
+    EXPECT_NE(std::string::npos, err.find(bad.string() + ": not JSON")) << err;
+    EXPECT_EQ(replay::kExitBadInput, replay::Main({"--diff", bad.string()}, out, err));
+    EXPECT_EQ(replay::kExitBadInput, replay::Main({bad.string(), "--open-new"}, out, err));
+    fs::remove(bad);
+}
+
+// The snapshots taken of the real substitutes under Wine (tests/snapshots):
+// each replays here to the report the probe printed there, and each
+// "-moved" or "-without" one differs from its screen in the anchor it names.
+TEST(Snapshot, TheSubstitutesSnapshotsFromWineReplayToTheirLiveReports) {
+    const fs::path dir = fs::path(QM_SOURCE_DIR) / "tests" / "snapshots";
+    int replayed = 0;
+    for (const fs::directory_entry& e : fs::directory_iterator(dir)) {
+        const std::string name = e.path().filename().string();
+        if (e.path().extension() != ".json" || name.find(".live.") != std::string::npos) continue;
+        SCOPED_TRACE(name);
+        fs::path live = e.path();
+        live.replace_extension(".live.json");
+        if (!fs::exists(live)) continue;
+        std::ifstream in(live);
+        std::stringstream expected;
+        expected << in.rdbuf();
+        std::string out, err;
+        const int code = replay::Main({e.path().string(), "--json"}, out, err);
+        EXPECT_EQ(expected.str(), out) << err;
+        EXPECT_EQ(nlohmann::json::parse(expected.str())["exitCode"].get<int>(), code);
+        ++replayed;
+    }
+    EXPECT_GE(replayed, 15) << "a fresh, a filled and an incomplete screen of each substitute, and three map dialogs";
+
+    struct Diff {
+        const char* program;
+        const char* row;
+    };
+    const Diff diffs[] = {
+        {"logid2", "LogiD2: label 현금: found -> missing, 19 CashLabelNotFound"},
+        {"logid5", "LogiD5: dialog with 업소비: found -> missing, 23 BusinessFeeLabelNotFound"},
+        {"cmanerxe4", "CManerXE4: label 수수료: found -> missing, 27 FeeLabelNotFound"},
+        {"icon2013", "Icon2013: button 축소: found -> missing, 54 ShrinkButtonNotFound"},
+    };
+    for (const Diff& d : diffs) {
+        SCOPED_TRACE(d.program);
+        const std::string base = (dir / d.program).string();
+        std::string out, err;
+        EXPECT_EQ(replay::kExitDiffers, replay::Main({"--diff", base + "-fresh.json", base + "-without-anchor.json"}, out, err)) << err;
+        EXPECT_NE(std::string::npos, out.find("largest consequence first:\n  " + std::string(d.row) + "\n")) << out;
+    }
+}
+
+}  // namespace
+}  // namespace qm::probe

@@ -1,0 +1,91 @@
+// A field snapshot: the windows of the dispatch programs on a desk, as the
+// probe read them, in a JSON file that can travel. The probe writes it; the
+// replay reads it back into the fake desktop as windows that hold still and
+// probes them as if it stood at the desk.
+//
+//   qm::snapshot::Snapshot s = qm::snapshot::Take(desktopFor, report, withTexts);
+//   std::string file = qm::snapshot::ToJson(s);
+//   qm::snapshot::ReadResult r = qm::snapshot::FromJson(file);   // r.error names what is wrong
+//   qm::testing::FakeDesktop d;
+//   qm::snapshot::Load(*r.snapshot, d);
+//
+// The file (UTF-8 JSON, format "quillmere-snapshot" version 1):
+//   {"format", "formatVersion", "probeVersion", "takenAt", "dpi", "withTexts",
+//    "askedFor" ("all" or [kinds]), "partial", "partialReason",
+//    "programs": [{"adapter", "name", "process", "mainWindow", "fileVersion", "stoppedAnswering"}],
+//    "windows": [{"handle", "parent", "owner", "process", "class", "caption", "captionCut",
+//                 "id", "style", "visible", "enabled", "child", "popup", "window", "client",
+//                 "kind", "shown", "shownCut", "lines", "items", "selection", "checked"}]}
+// Handles are "0x..." texts; rectangles [left, top, right, bottom] on the
+// screen, or null where GetWindowInfo failed. Windows come top-level window by
+// top-level window in z-order, each followed by its descendants depth first.
+// style is the whole dwStyle; visible, enabled, child and popup repeat its bits
+// for a person reading the file (the style decides).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "callport/window_tree.h"
+#include "platform/desktop.h"
+#include "tools/quillmere-probe/probe.h"
+
+namespace qm::testing {
+class FakeDesktop;
+}
+
+namespace qm::snapshot {
+
+constexpr int kFormatVersion = 1;
+// A snapshot of kTreeMaxWindows windows with long texts stays well below this.
+constexpr std::size_t kMaxFileBytes = 32u << 20;
+// JSON nested deeper than this is not a snapshot (the file nests four levels).
+constexpr std::size_t kMaxNesting = 16;
+
+struct Program {
+    int adapter = 0;
+    std::string name;
+    std::uint32_t process = 0;
+    Hwnd mainWindow{};
+    std::string fileVersion;       // empty when the program's file has no version
+    std::string stoppedAnswering;  // the step the program stopped answering in; empty if it answered
+};
+
+struct Snapshot {
+    std::string probeVersion;
+    std::string takenAt;  // UTC, "2026-12-10T08:15:00Z"
+    int dpi = 0;          // 0: unknown
+    bool withTexts = false;
+    // What the probe was asked for at the desk (--adapter), which the replay asks again.
+    std::vector<int> askedFor;
+    bool askedForAll = true;
+    std::vector<Program> programs;
+    WindowTree tree;
+};
+
+// The windows every program of the report that runs can reach: the top-level
+// windows of its processes (main window, entry windows, owned popups, message
+// boxes, map dialogs) with their descendants, each program read on its own
+// desktop. Typed texts are masked unless withTexts.
+Snapshot Take(const probe::DesktopFor& desktopFor, const probe::Report& report, bool withTexts);
+
+std::string ToJson(const Snapshot& snapshot);
+
+struct ReadResult {
+    std::optional<Snapshot> snapshot;
+    std::string error;  // "windows[3].parent: 0x1a2b is not a window of the snapshot"
+};
+ReadResult FromJson(std::string_view text);
+// Reads at most kMaxFileBytes; a larger file is refused before it is read.
+ReadResult ReadFile(const std::string& path);
+
+// Builds the snapshot's windows on an empty fake desktop with their handles,
+// z-order, relations, rectangles, styles and contents. Nothing reacts to them.
+void Load(const Snapshot& snapshot, testing::FakeDesktop& desktop);
+
+}  // namespace qm::snapshot
