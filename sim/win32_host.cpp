@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "sim/win32/page/browser_window.h"
+#include "sim/win32/page/handler_clock.h"
 #include "sim/win32/page/page_object.h"
 
 namespace qm::sim {
@@ -336,7 +337,7 @@ int Win32Host::Run() {
         const bool rawKey = (m.message == WM_KEYDOWN || m.message == WM_KEYUP) &&
                             (m.wParam == VK_RETURN || m.wParam == VK_TAB);
         if (!rawKey) ::TranslateMessage(&m);
-        ::DispatchMessageW(&m);
+        clock::Dispatch(m);
     }
 }
 
@@ -349,6 +350,7 @@ void Win32Host::RaiseTextChanged(HWND control) {
 }
 
 LRESULT CALLBACK Win32Host::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    const clock::HandlerScope timed(clock::SentFromAnotherThread());
     if (g_host) return g_host->Handle(hwnd, message, wParam, lParam);
     return ::DefWindowProcW(hwnd, message, wParam, lParam);
 }

@@ -14,6 +14,10 @@
 //     VK_TAB are dispatched untranslated (no WM_CHAR is made of them, nothing
 //     like IsDialogMessage swallows them), so a control's key hook sees the
 //     keys another program posts. Other keys are translated for people typing.
+//   - The time the window procedure spends on messages sent from another
+//     thread, and the time the message loop spends running other processes'
+//     calls into the page objects, go to the handler clock (sim/win32/page/handler_clock.h), which the
+//     benchmark's step profile reads.
 //   - One Win32Host per thread that made its windows; one per process is
 //     usual (the window procedure finds the host through a process-wide
 //     pointer).

@@ -1,7 +1,10 @@
 // pause-total REQUEST.json: serves the request against the substitute of its
 // adapterKind on the fake desktop and prints the pauses the robot's pipeline took on the
 // virtual clock, in milliseconds, with the result code and the number of pauses. The benchmark compares
-// the same request's wall time under Wine with this figure.
+// the same request's wall time under Wine with this figure. Then, on the same
+// line, the exchanges with the program the entry made (counting_desktop.h): page
+// exchanges (the first, the later ones), sends, shows, enumerations and the windows
+// they visited; the benchmark weighs them with their floors.
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -15,6 +18,7 @@
 #include "sim/logid2/logid2_sim.h"
 #include "sim/logid5/logid5_sim.h"
 #include "testing/fake_desktop.h"
+#include "tools/bench/counting_desktop.h"
 #include "tools/quillmere-call/request_json.h"
 
 int main(int argc, char** argv) {
@@ -58,7 +62,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     desktop.ClearSleepLog();
-    qm::ServeRequest(*block, desktop, qm::testing::FakeDesktop::kOleacc);
-    std::cout << desktop.SleepTotal() << " " << block->result << " " << desktop.SleepLog().size() << "\n";
+    qm::bench::CountingDesktop counting(desktop);
+    qm::ServeRequest(*block, counting, qm::testing::FakeDesktop::kOleacc);
+    const qm::bench::Exchanges n = counting.Total();
+    std::cout << desktop.SleepTotal() << " " << block->result << " " << desktop.SleepLog().size() << " " << n.pageFirst
+              << " " << n.pageLater << " " << n.sends << " " << n.shows << " " << n.enumerations << " " << n.enumeratedWindows << "\n";
     return 0;
 }

@@ -1,9 +1,13 @@
-// step-profile REQUEST.json: serves one request in-process against the dispatch
+// step-profile REQUEST.json [FLOORS]: serves one request in-process against the dispatch
 // program running on this desktop, as quillmere.exe would, and reports where the
 // robot's time goes between its pauses: the pauses themselves (asked and
 // taken), and the work between two pauses with the port calls made in it,
-// largest first. The benchmark's aid for finding what makes an entry slower
-// than its mandated pauses.
+// largest first. Each gap is split into the time the dispatch program spent in
+// its handlers answering the robot (the substitute's handler clock,
+// sim/win32/page/handler_clock.h), the floor of the exchanges the gap made
+// (counting_desktop.h, weighed with the floors in FLOORS, as bench/floor.cpp
+// measures them) and the rest: the robot's own work. The benchmark's aid for
+// finding what makes an entry slower than its mandated pauses.
 #include <windows.h>
 #include <ole2.h>
 
@@ -19,6 +23,8 @@
 #include "app/dispatch.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/win32_desktop.h"
+#include "sim/win32/page/handler_clock.h"
+#include "tools/bench/counting_desktop.h"
 #include "tools/quillmere-call/request_json.h"
 
 namespace {
@@ -34,101 +40,135 @@ double NowMs() {
     return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
 
+// What the dispatch program's handlers and the exchange floors take of a gap:
+// the floors of one exchange of each kind, from the benchmark's floor run
+// (bench/floor.cpp), given as "key value" lines. The floor's own page spends
+// some of each page exchange in its handlers (pageHandler*): that share is the
+// substitute's here, and is taken out of the floor so that no time counts twice.
+struct Floors {
+    double pageFirst = 0, pageLater = 0, pageFirstHandler = 0, pageLaterHandler = 0;
+    double send = 0, show = 0, enumWindow = 0;
+    bool known = false;
+
+    double Of(const qm::bench::Exchanges& n) const {
+        return n.pageFirst * (pageFirst - pageFirstHandler) + n.pageLater * (pageLater - pageLaterHandler) +
+               n.sends * send + n.shows * show + n.enumeratedWindows * enumWindow;
+    }
+};
+
+Floors ReadFloors(const wchar_t* path) {
+    Floors f;
+    std::ifstream in(path);
+    std::string key;
+    double value = 0;
+    const std::map<std::string, double*> keys{
+        {"page-first", &f.pageFirst}, {"page-later", &f.pageLater}, {"page-first-handler", &f.pageFirstHandler},
+        {"page-later-handler", &f.pageLaterHandler}, {"send", &f.send}, {"show", &f.show}, {"enum-window", &f.enumWindow}};
+    while (in >> key >> value) {
+        if (const auto it = keys.find(key); it != keys.end()) {
+            *it->second = value;
+            f.known = true;
+        }
+    }
+    return f;
+}
+
 // The work done between two pauses, and the pause that ends it.
 struct Gap {
     double workMs = 0;
+    double handlerMs = 0;  // in the dispatch program's handlers, answering the robot
     std::uint32_t pauseMs = 0;
     double sleptMs = 0;
-    std::map<std::string, int> calls;
+    qm::bench::Exchanges exchanges;
+    struct Calls {
+        int count = 0;
+        double ms = 0;  // in the call itself, less the calls it made (a walk's visitor)
+    };
+    std::map<std::string, Calls> calls;
 };
 
-// Forwards every port call to the real desktop, counting calls and timing pauses.
-class ProfilingDesktop final : public qm::Desktop {
+// Forwards every port call to the real desktop, counting calls and exchanges,
+// timing pauses, and reading the dispatch program's handler clock at each.
+class ProfilingDesktop final : public qm::bench::CountingDesktop {
 public:
-    explicit ProfilingDesktop(qm::Desktop& real) : real_(real), gapStart_(NowMs()) { gaps_.emplace_back(); }
+    explicit ProfilingDesktop(qm::Desktop& real) : CountingDesktop(real) {
+        gaps_.emplace_back();
+        handlerAt_ = clock_.TotalMs();
+        gapStart_ = NowMs();
+    }
 
     const std::vector<Gap>& Finish() {
-        gaps_.back().workMs = NowMs() - gapStart_;
+        const double now = NowMs();
+        EndGap(now);
         return gaps_;
     }
 
-    qm::Hwnd FindWindow(const char16_t* c, const char16_t* n) override { return Count("FindWindow"), real_.FindWindow(c, n); }
-    qm::Hwnd FindWindowEx(qm::Hwnd p, qm::Hwnd a, const char16_t* c, const char16_t* n) override {
-        return Count("FindWindowEx"), real_.FindWindowEx(p, a, c, n);
-    }
-    void EnumChildWindows(qm::Hwnd p, const std::function<bool(qm::Hwnd)>& v) override {
-        Count("EnumChildWindows");
-        real_.EnumChildWindows(p, v);
-    }
-    qm::Hwnd GetWindow(qm::Hwnd w, qm::Relation r) override { return Count("GetWindow"), real_.GetWindow(w, r); }
-    qm::Hwnd GetParent(qm::Hwnd w) override { return Count("GetParent"), real_.GetParent(w); }
-    std::u16string GetWindowText(qm::Hwnd w, std::size_t n) override { return Count("GetWindowText"), real_.GetWindowText(w, n); }
-    std::u16string GetClassName(qm::Hwnd w, std::size_t n) override { return Count("GetClassName"), real_.GetClassName(w, n); }
-    int GetDlgCtrlID(qm::Hwnd w) override { return Count("GetDlgCtrlID"), real_.GetDlgCtrlID(w); }
-    std::uint32_t GetWindowProcessId(qm::Hwnd w) override { return Count("GetWindowProcessId"), real_.GetWindowProcessId(w); }
-    std::optional<qm::WindowInfo> GetWindowInfo(qm::Hwnd w) override { return Count("GetWindowInfo"), real_.GetWindowInfo(w); }
-    std::optional<qm::Point> ScreenToClient(qm::Hwnd w, qm::Point p) override {
-        return Count("ScreenToClient"), real_.ScreenToClient(w, p);
-    }
-    std::intptr_t Send(qm::Hwnd w, std::uint32_t m, std::uintptr_t wp, std::intptr_t lp) override {
-        return Count("Send"), real_.Send(w, m, wp, lp);
-    }
-    bool Post(qm::Hwnd w, std::uint32_t m, std::uintptr_t wp, std::intptr_t lp) override {
-        return Count("Post"), real_.Post(w, m, wp, lp);
-    }
-    std::optional<std::intptr_t> SendTimeout(qm::Hwnd w, std::uint32_t m, std::uintptr_t wp, std::intptr_t lp,
-                                             std::uint32_t f, std::uint32_t t) override {
-        return Count("SendTimeout"), real_.SendTimeout(w, m, wp, lp, f, t);
-    }
-    std::uint32_t RegisterWindowMessage(const char16_t* n) override {
-        return Count("RegisterWindowMessage"), real_.RegisterWindowMessage(n);
-    }
-    std::u16string SendGetText(qm::Hwnd w, std::size_t n) override { return Count("SendGetText"), real_.SendGetText(w, n); }
-    std::intptr_t SendSetText(qm::Hwnd w, const std::u16string& t) override { return Count("SendSetText"), real_.SendSetText(w, t); }
-    std::u16string SendGetLine(qm::Hwnd e, int l, std::size_t n) override { return Count("SendGetLine"), real_.SendGetLine(e, l, n); }
-    std::optional<std::u16string> SendGetComboItem(qm::Hwnd c, int i) override {
-        return Count("SendGetComboItem"), real_.SendGetComboItem(c, i);
-    }
-    bool SetForegroundWindow(qm::Hwnd w) override { return Count("SetForegroundWindow"), real_.SetForegroundWindow(w); }
-    qm::Hwnd SetActiveWindow(qm::Hwnd w) override { return Count("SetActiveWindow"), real_.SetActiveWindow(w); }
-    bool ShowWindow(qm::Hwnd w, int c) override { return Count("ShowWindow"), real_.ShowWindow(w, c); }
-    bool SetCursorPos(qm::Point p) override { return Count("SetCursorPos"), real_.SetCursorPos(p); }
-    std::optional<qm::Point> GetCursorPos() override { return Count("GetCursorPos"), real_.GetCursorPos(); }
-    void MouseEvent(std::uint32_t f) override {
-        Count("MouseEvent");
-        real_.MouseEvent(f);
-    }
     void Sleep(std::uint32_t ms) override {
         const double start = NowMs();
-        gaps_.back().workMs = start - gapStart_;
+        EndGap(start);
         gaps_.back().pauseMs = ms;
-        real_.Sleep(ms);
+        CountingDesktop::Sleep(ms);
         gapStart_ = NowMs();
         gaps_.back().sleptMs = gapStart_ - start;
+        // What the program did during the pause is not part of any gap.
+        handlerAt_ = clock_.TotalMs();
         gaps_.emplace_back();
     }
-    bool NotResponding() const override { return real_.NotResponding(); }
-    bool HasObjectFromLresult(qm::Module m) override { return Count("HasObjectFromLresult"), real_.HasObjectFromLresult(m); }
-    std::shared_ptr<qm::PageRootDocument> ObjectFromLresult(qm::Module m, std::intptr_t l) override {
-        return Count("ObjectFromLresult"), real_.ObjectFromLresult(m, l);
+
+    bool ClockPresent() { return clock_.Present(); }
+
+protected:
+    void Note(const char* name) override {
+        ++gaps_.back().calls[name].count;
+        open_.push_back({name, NowMs(), 0});
     }
-    std::shared_ptr<qm::PageAccessible> AccessibleObjectFromPoint(qm::Point p) override {
-        return Count("AccessibleObjectFromPoint"), real_.AccessibleObjectFromPoint(p);
+    void Ended() override {
+        const Open call = open_.back();
+        open_.pop_back();
+        const double ms = NowMs() - call.start;
+        gaps_.back().calls[call.name].ms += ms - call.innerMs;
+        if (!open_.empty()) open_.back().innerMs += ms;
     }
 
 private:
-    int Count(const char* name) { return ++gaps_.back().calls[name]; }
+    void EndGap(double now) {
+        Gap& g = gaps_.back();
+        g.workMs = now - gapStart_;
+        const double handler = clock_.TotalMs();
+        g.handlerMs = handler - handlerAt_;
+        handlerAt_ = handler;
+        const qm::bench::Exchanges total = Total();
+        g.exchanges = Minus(total, counted_);
+        counted_ = total;
+    }
+    static qm::bench::Exchanges Minus(qm::bench::Exchanges a, const qm::bench::Exchanges& b) {
+        a.pageFirst -= b.pageFirst;
+        a.pageLater -= b.pageLater;
+        a.sends -= b.sends;
+        a.shows -= b.shows;
+        a.enumerations -= b.enumerations;
+        a.enumeratedWindows -= b.enumeratedWindows;
+        return a;
+    }
 
-    qm::Desktop& real_;
-    double gapStart_;
+    qm::sim::clock::HandlerClockReader clock_;
+    double handlerAt_ = 0;
+    double gapStart_ = 0;
+    qm::bench::Exchanges counted_;
     std::vector<Gap> gaps_;
+    struct Open {
+        const char* name;
+        double start;
+        double innerMs;
+    };
+    std::vector<Open> open_;  // the port calls under way, innermost last
 };
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: step-profile REQUEST.json\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: step-profile REQUEST.json [FLOORS]\n");
         return 1;
     }
     std::ifstream in(argv[1], std::ios::binary);
@@ -136,6 +176,7 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "step-profile: cannot read the request\n");
         return 1;
     }
+    const Floors floors = argc == 3 ? ReadFloors(argv[2]) : Floors{};
     std::stringstream text;
     text << in.rdbuf();
     auto block = std::make_unique<qm::RequestBlock>();
@@ -155,23 +196,60 @@ int wmain(int argc, wchar_t** argv) {
     const double total = NowMs() - start;
     const std::vector<Gap>& gaps = desktop.Finish();
 
-    double asked = 0, slept = 0, work = 0;
+    double asked = 0, slept = 0, work = 0, handler = 0, floor = 0;
+    qm::bench::Exchanges exchanges;
+    std::map<std::string, Gap::Calls> calls;
     for (const Gap& g : gaps) {
+        for (const auto& [name, c] : g.calls) {
+            calls[name].count += c.count;
+            calls[name].ms += c.ms;
+        }
         asked += g.pauseMs;
         slept += g.sleptMs;
         work += g.workMs;
+        handler += g.handlerMs;
+        floor += floors.Of(g.exchanges);
+        exchanges += g.exchanges;
     }
     std::printf("result %d in %.0f ms: %zu pauses asked %.0f ms and took %.1f ms; work between them %.1f ms\n",
                 block->result, total, gaps.size() - 1, asked, slept, work);
+    const bool clock = desktop.ClockPresent();
+    std::printf("work between pauses: %.1f ms the program's handlers%s, %.1f ms exchange floor%s, %.1f ms the robot's own;"
+                " the pauses overran by %.1f ms\n",
+                handler, clock ? "" : " (no handler clock: not counted)", floor,
+                floors.known ? "" : " (no floors given: not counted)", work - handler - floor, slept - asked);
+    std::printf("exchanges: %d page (%d first), %d sends, %d shows, %d enumerations over %d windows\n",
+                exchanges.pageFirst + exchanges.pageLater, exchanges.pageFirst, exchanges.sends, exchanges.shows,
+                exchanges.enumerations, exchanges.enumeratedWindows);
+    // Between the calls is the robot's code, and what the page objects' releases take.
+    std::vector<std::pair<std::string, Gap::Calls>> byTime(calls.begin(), calls.end());
+    std::sort(byTime.begin(), byTime.end(), [](const auto& a, const auto& b) { return a.second.ms > b.second.ms; });
+    double inCalls = 0;
+    std::string slowest;
+    for (const auto& [name, c] : byTime) {
+        inCalls += c.ms;
+        if (slowest.size() < 160) {
+            char part[96];
+            std::snprintf(part, sizeof part, " %s %dx %.1f ms", name.c_str(), c.count, c.ms);
+            slowest += part;
+        }
+    }
+    std::printf("in port calls %.1f ms, between them %.1f ms; slowest:%s\n", inCalls, work - inCalls, slowest.c_str());
     std::vector<std::size_t> order(gaps.size());
     for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
     std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return gaps[a].workMs > gaps[b].workMs; });
-    std::printf("largest work between pauses (before pause #n of n ms):\n");
+    std::printf("largest work between pauses (before pause #n of n ms: handlers / floor / robot, port calls x count / ms):\n");
     for (std::size_t k = 0; k < order.size() && k < 15; ++k) {
         const Gap& g = gaps[order[k]];
+        const double f = floors.Of(g.exchanges);
         std::string calls;
-        for (const auto& [name, count] : g.calls) calls += " " + name + "x" + std::to_string(count);
-        std::printf("  %7.1f ms before #%zu (%u ms):%s\n", g.workMs, order[k] + 1, g.pauseMs, calls.c_str());
+        for (const auto& [name, c] : g.calls) {
+            char part[96];
+            std::snprintf(part, sizeof part, " %sx%d/%.1f", name.c_str(), c.count, c.ms);
+            calls += part;
+        }
+        std::printf("  %7.1f ms before #%zu (%u ms): %.1f / %.1f / %.1f,%s\n", g.workMs, order[k] + 1, g.pauseMs,
+                    g.handlerMs, f, g.workMs - g.handlerMs - f, calls.c_str());
     }
     oleacc.reset();
     if (SUCCEEDED(ole)) ::OleUninitialize();

@@ -5,6 +5,7 @@
 #include <mshtml.h>
 
 #include "platform/win32/handles.h"
+#include "sim/win32/page/handler_clock.h"
 
 namespace qm::sim::page {
 namespace {
@@ -44,6 +45,7 @@ LRESULT Lresult(REFIID iid, WPARAM wParam, void* object) {
 }
 
 LRESULT CALLBACK BrowserProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    const clock::HandlerScope timed(clock::SentFromAnotherThread());
     if (message == WM_NCCREATE) {
         const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
         auto* initial = static_cast<std::shared_ptr<PageObject>*>(create->lpCreateParams);
