@@ -1,5 +1,7 @@
 #include "sim/win32/page/handler_clock.h"
 
+#include <utility>
+
 namespace qm::sim::clock {
 namespace {
 
@@ -68,21 +70,16 @@ HandlerClockReader::HandlerClockReader() {
     msPerTick_ = f.QuadPart > 0 ? 1000.0 / static_cast<double>(f.QuadPart) : 0;
 }
 
-HandlerClockReader::~HandlerClockReader() {
-    if (block_) ::UnmapViewOfFile(block_);
-    if (mapping_) ::CloseHandle(mapping_);
-}
-
 bool HandlerClockReader::Present() {
     if (block_) return true;
-    mapping_ = ::OpenFileMappingW(FILE_MAP_READ, FALSE, kBlockName);
-    if (!mapping_) return false;
-    block_ = static_cast<const HandlerClockBlock*>(::MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, sizeof(HandlerClockBlock)));
-    if (!block_) {
-        ::CloseHandle(mapping_);
-        mapping_ = nullptr;
-    }
-    return block_ != nullptr;
+    win32::UniqueHandle mapping(::OpenFileMappingW(FILE_MAP_READ, FALSE, kBlockName));
+    if (!mapping) return false;
+    win32::MappedView view(::MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, sizeof(HandlerClockBlock)));
+    if (!view) return false;
+    mapping_ = std::move(mapping);
+    view_ = std::move(view);
+    block_ = static_cast<const HandlerClockBlock*>(view_.get());
+    return true;
 }
 
 double HandlerClockReader::TotalMs() {

@@ -19,6 +19,8 @@
 
 #include <cstdint>
 
+#include "platform/win32/handles.h"
+
 namespace qm::sim::clock {
 
 inline constexpr wchar_t kBlockName[] = L"Local\\Quillmere.HandlerClock";
@@ -58,9 +60,6 @@ LRESULT Dispatch(const MSG& message);
 class HandlerClockReader {
 public:
     HandlerClockReader();
-    ~HandlerClockReader();
-    HandlerClockReader(const HandlerClockReader&) = delete;
-    HandlerClockReader& operator=(const HandlerClockReader&) = delete;
 
     double TotalMs();
     std::int64_t Calls();
@@ -68,8 +67,9 @@ public:
     bool Present();
 
 private:
-    HANDLE mapping_ = nullptr;
-    const HandlerClockBlock* block_ = nullptr;
+    win32::UniqueHandle mapping_;
+    win32::MappedView view_;
+    const HandlerClockBlock* block_ = nullptr;  // in view_
     double msPerTick_ = 0;
 };
 
