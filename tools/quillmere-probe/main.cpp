@@ -2,12 +2,13 @@
 // running on this desk, what the robot finds of their windows and what it
 // does not, with the code a request would end with.
 //
-//   quillmere-probe.exe [--adapter 1|2|3|4|all] [--json] [--open-new]
+//   quillmere-probe.exe [--adapter 1|2|3|4|all] [--json] [--open-new] [--snapshot FILE [--with-texts]]
 //   quillmere-probe.exe --version
 //
 // Exit codes: 0 every anchor of every running program found, 1 one is missing
 // (or a program stopped answering, or the one program asked for is not
-// running, or a request kept the desk for 5 s), 2 bad usage.
+// running, or a request kept the desk for 5 s), 2 bad usage or a snapshot that
+// could not be written.
 #include "platform/win32/windows_names.h"
 
 #include <cstdio>

@@ -30,7 +30,7 @@ const char kUsage[] =
     "  --version   print this program's version\n"
     "Exit codes: 0 every anchor of every running program found, 1 one is missing (or\n"
     "the program stopped answering, or the one program asked for is not running),\n"
-    "2 bad usage.\n";
+    "2 bad usage or a snapshot that could not be written.\n";
 
 ParsedArguments ParseArguments(const std::vector<std::u16string>& args) {
     ParsedArguments r;
