@@ -22,8 +22,7 @@ Hwnd FollowWalk(Desktop& desktop, Hwnd from, const Walk& walk, ClassNames* names
                 std::size_t seen = 0;
                 do {
                     h = ++seen > kMaxWalkSteps ? kNoWindow : desktop.GetWindow(h, Relation::Next);
-                } while (!IsNull(h) &&
-                         (names != nullptr ? names->Of(h) : desktop.GetClassName(h, kNameChars)) != step.className);
+                } while (!IsNull(h) && ClassOf(desktop, h, names) != step.className);
                 break;
             }
             case StepKind::ChildOfClass: {

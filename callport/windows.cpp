@@ -59,9 +59,12 @@ const std::u16string& ClassNames::Of(Hwnd window) {
     return it->second;
 }
 
+std::u16string ClassOf(Desktop& desktop, Hwnd window, ClassNames* names) {
+    return names != nullptr ? names->Of(window) : desktop.GetClassName(window, kNameChars);
+}
+
 bool Matches(Desktop& desktop, Hwnd window, const Recogniser& recogniser, ClassNames* names) {
-    const std::u16string className = names != nullptr ? names->Of(window) : desktop.GetClassName(window, kNameChars);
-    if (className != recogniser.className) return false;
+    if (ClassOf(desktop, window, names) != recogniser.className) return false;
     if (AnyText(recogniser)) return true;
     return TextMatches(recogniser, desktop.GetWindowText(window, kNameChars));
 }

@@ -51,6 +51,9 @@ private:
     std::unordered_map<std::uintptr_t, std::u16string> names_;
 };
 
+// GetClassName(window, kNameChars), from names when given.
+std::u16string ClassOf(Desktop& desktop, Hwnd window, ClassNames* names);
+
 // With names, the class comes from there.
 bool Matches(Desktop& desktop, Hwnd window, const Recogniser& recogniser, ClassNames* names = nullptr);
 // The first descendant of parent (depth-first, as EnumChildWindows visits them)

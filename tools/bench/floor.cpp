@@ -39,6 +39,7 @@
 #include "platform/win32/page_calls.h"
 #include "platform/win32/win32_desktop.h"
 #include "sim/win32/page/handler_clock.h"
+#include "tools/bench/bench_clock.h"
 
 namespace {
 
@@ -52,16 +53,7 @@ constexpr int kShows = 20;
 constexpr int kWalks = 20;
 constexpr int kHops = 200;
 
-double NowMs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f{};
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t{};
-    ::QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
+using qm::bench::NowMs;
 
 double Median(std::vector<double> v) {
     if (v.empty()) return 0;

@@ -24,21 +24,13 @@
 #include "platform/win32/handles.h"
 #include "platform/win32/win32_desktop.h"
 #include "sim/win32/page/handler_clock.h"
+#include "tools/bench/bench_clock.h"
 #include "tools/bench/counting_desktop.h"
 #include "tools/quillmere-call/request_json.h"
 
 namespace {
 
-double NowMs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f{};
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t{};
-    ::QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
+using qm::bench::NowMs;
 
 // What the dispatch program's handlers and the exchange floors take of a gap:
 // the floors of one exchange of each kind, from the benchmark's floor run

@@ -135,6 +135,9 @@ Report Run(const DesktopFor& desktopFor, const Options& options, const DelayProf
 // or the one adapter asked for is not running.
 int ExitCode(const Report& report);
 
+// A handle as both JSON documents write it: "0x1a2b".
+std::string HandleText(Hwnd h);
+
 // The readable table and the JSON document (UTF-8).
 std::string RenderTable(const Report& report);
 std::string RenderJson(const Report& report);

@@ -163,14 +163,18 @@ std::string RenderTable(const Report& report) {
 
 // ---- JSON ----
 
+std::string HandleText(Hwnd h) {
+    char text[24];
+    std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(h));
+    return text;
+}
+
 namespace {
 
 using Json = nlohmann::ordered_json;
 
 Json FactsJson(const WindowFacts& f) {
-    char handle[32];
-    std::snprintf(handle, sizeof handle, "0x%llx", static_cast<unsigned long long>(f.handle));
-    Json j{{"handle", handle}, {"class", U8(f.className)}, {"text", U8(f.text)}, {"textCut", f.textCut}, {"id", f.id}};
+    Json j{{"handle", HandleText(f.handle)}, {"class", U8(f.className)}, {"text", U8(f.text)}, {"textCut", f.textCut}, {"id", f.id}};
     j["rect"] = f.rect ? Json{{"left", f.rect->left}, {"top", f.rect->top}, {"right", f.rect->right},
                               {"bottom", f.rect->bottom}}
                        : Json(nullptr);

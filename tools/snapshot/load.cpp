@@ -62,24 +62,24 @@ void Load(const Snapshot& snapshot, testing::FakeDesktop& desktop) {
     });
 
     for (const WindowRecord* w : order) {
-        testing::WindowSpec spec;
-        spec.behaviour = BehaviourOf(w->kind);
-        spec.className = w->className;
-        spec.text = w->kind == WindowKind::Edit ? w->shown : w->caption;
-        spec.id = w->id;
-        spec.parent = w->parent;
-        spec.owner = w->owner;
-        spec.visible = w->Visible();
-        spec.enabled = w->Enabled();
-        spec.overlapped = IsNull(w->parent) && !w->Popup();
-        spec.multiline = (w->style & msg::ES_MULTILINE) != 0;
-        spec.readOnly = (w->style & msg::ES_READONLY) != 0;
-        spec.items = w->items;
-        spec.selection = w->selection;
-        spec.editable = w->kind == WindowKind::Combo && (w->style & 0x3u) == msg::CBS_DROPDOWN;
-        spec.checked = w->checked;
-        spec.process = static_cast<int>(w->process & 0x7FFFFFFF);
-        spec.handle = w->handle;
+        testing::WindowSpec desc;
+        desc.behaviour = BehaviourOf(w->kind);
+        desc.className = w->className;
+        desc.text = w->kind == WindowKind::Edit ? w->shown : w->caption;
+        desc.id = w->id;
+        desc.parent = w->parent;
+        desc.owner = w->owner;
+        desc.visible = w->Visible();
+        desc.enabled = w->Enabled();
+        desc.overlapped = IsNull(w->parent) && !w->Popup();
+        desc.multiline = (w->style & msg::ES_MULTILINE) != 0;
+        desc.readOnly = (w->style & msg::ES_READONLY) != 0;
+        desc.items = w->items;
+        desc.selection = w->selection;
+        desc.editable = w->kind == WindowKind::Combo && (w->style & 0x3u) == msg::CBS_DROPDOWN;
+        desc.checked = w->checked;
+        desc.process = static_cast<int>(w->process & 0x7FFFFFFF);
+        desc.handle = w->handle;
         Rect rect{};
         if (w->info) {
             // A child's rectangle is kept in its parent's client coordinates.
@@ -92,15 +92,15 @@ void Load(const Snapshot& snapshot, testing::FakeDesktop& desktop) {
             }
             const Rect& outer = w->info->window;
             const Rect& inner = w->info->client;
-            spec.frame = {inner.left - outer.left, inner.top - outer.top, outer.right - inner.right, outer.bottom - inner.bottom};
+            desc.frame = {inner.left - outer.left, inner.top - outer.top, outer.right - inner.right, outer.bottom - inner.bottom};
         }
-        spec.rect = rect;
-        const Hwnd h = desktop.Create(spec);
+        desc.rect = rect;
+        const Hwnd h = desktop.Create(desc);
         desktop.Move(h, rect);  // an empty rectangle too, which Create would widen
         if (!w->info) desktop.SetWindowInfoFails(h, true);
         // Texts the fake keeps apart from what a box shows.
         if (w->kind == WindowKind::Edit && !w->caption.empty()) desktop.SetCaption(h, w->caption);
-        if (spec.editable) desktop.HostSetText(h, w->shown);
+        if (desc.editable) desktop.HostSetText(h, w->shown);
     }
 
     // The z-order of the top-level windows as it was on the screen.

@@ -2,7 +2,6 @@
 #include "tools/snapshot/snapshot.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -49,9 +48,9 @@ Snapshot Take(const probe::DesktopFor& desktopFor, const probe::Report& report, 
     std::set<std::uint32_t> processes;
     for (const auto& [process, kind] : kindOfProcess) processes.insert(process);
     // One walk of the z-order keeps the programs' windows in their order on the screen.
-    const std::vector<Hwnd> tops = TopLevelWindowsOf(desktopFor(kinds.front()), processes);
-    for (Hwnd top : tops) {
-        Desktop& desktop = desktopFor(kindOfProcess[desktopFor(kinds.front()).GetWindowProcessId(top)]);
+    Desktop& first = desktopFor(kinds.front());
+    for (Hwnd top : TopLevelWindowsOf(first, processes)) {
+        Desktop& desktop = desktopFor(kindOfProcess[first.GetWindowProcessId(top)]);
         WindowTree part = ReadWindowTree(desktop, {top});
         for (WindowRecord& w : part.windows) {
             if (s.tree.windows.size() >= kTreeMaxWindows) {
@@ -83,11 +82,7 @@ Snapshot Take(const probe::DesktopFor& desktopFor, const probe::Report& report, 
 
 namespace {
 
-std::string HandleText(Hwnd h) {
-    char text[24];
-    std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(h));
-    return text;
-}
+using probe::HandleText;
 
 Json RectJson(const Rect& r) { return Json::array({r.left, r.top, r.right, r.bottom}); }
 
