@@ -65,8 +65,9 @@ public:
 private:
     class Order;  // LogiD5's way through the steps it shares with LogiD2
     bool Hung() const { return desktop.NotResponding(); }
-    // Presses the finishing button; false when the press could not be handed to
-    // LogiD5 (its entry window was gone).
+    // Presses the finishing button and holds until LogiD5 has taken the press
+    // (at most saveWait); false when the press could not be handed to LogiD5
+    // (its entry window was gone).
     bool Finish(int finishAction);
 
     Controls c_{};

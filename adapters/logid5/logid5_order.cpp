@@ -1,13 +1,16 @@
 // LogiD5 order entry and read-back: LogiD2's steps, with LogiD5's clicked
-// buttons, its place search buttons that open the map, and a finish that
-// awaits nothing.
+// buttons, its place search buttons that open the map, and a finish that is
+// a click awaited only until LogiD5 has taken it.
 #include <cstring>
+#include <optional>
 
 #include "adapters/logi/logi_order.h"
 #include "adapters/logi/logi_windows.h"
 #include "adapters/logid5/logid5.h"
+#include "callport/wait.h"
 #include "callport/windows.h"
 #include "core/result_codes.h"
+#include "platform/messages.h"
 
 namespace qm {
 
@@ -74,10 +77,21 @@ bool CCallPortLogiD5::Finish(int finishAction) {
         AbandonEntryWindow(true);
         return true;
     }
-    // Clicked, and nothing awaited after it; other actions leave the window open.
+    // Other actions leave the window open.
     const Hwnd button = FinishButton(c_, finishAction);
     if (IsNull(c_.entryWindow) || IsNull(button)) return true;
-    return PostClick(desktop, button) || Hung();
+    if (!PostClick(desktop, button)) return Hung();
+    // A posted click is a press and a release; a change of focus between the
+    // two (the next request bringing the main window forward, this robot's
+    // own window closing) makes the button drop it and the order is lost.
+    // So the desk is held until LogiD5 has taken the press: the entry window
+    // closed, or disabled under a box the press brought up. Nothing more is
+    // checked; a window still open after saveWait is left as it is.
+    SleepThenProbe(desktop, profile->saveWait, [&] {
+        const std::optional<WindowInfo> info = desktop.GetWindowInfo(c_.entryWindow);
+        return !info || (info->style & msg::WS_DISABLED) != 0;
+    });
+    return true;
 }
 
 int CCallPortLogiD5::EnterOrder(Module oleacc, const char16_t* /*readScript*/, const char16_t* pointScript,

@@ -1,6 +1,6 @@
-// The desk lock of a desktop session: one named mutex in the session's Local\
-// namespace for every robot and the probe, whichever dispatch program they
-// drive, since they share the cursor and the foreground window.
+// The desk lock of a desktop session: one named mutex in the session's
+// namespace (Local\ names) for every robot and the probe, whichever dispatch
+// program they drive, since they share the cursor and the foreground window.
 #pragma once
 
 #include <windows.h>

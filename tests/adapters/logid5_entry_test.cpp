@@ -39,7 +39,7 @@ TEST_F(LogiD5Entry, PausesAddUpStepByStepAndLogiD5HoldsTheOrder) {
         + ss + 100                                                  // consignment, LogiD5's warning answered
         + p.memoSettle + Typed(p, Units(u"조심히 운전")) + ss       // driver memo
         + Typed(p, Units(u"메모")) + ss                             // memo 2
-        + 100;                                                      // the read-back's map; register awaits nothing
+        + 100 + 100;                                                // the read-back's map; register taken at the first look
     EXPECT_EQ(static_cast<std::uint64_t>(expected), d_.SleepTotal());
 
     ASSERT_EQ(1u, sim_->Orders().size());

@@ -99,8 +99,9 @@ TEST_P(OneAtATime, ThreeCallersAtOnceEachGetTheirOwnOrderEntered) {
     }
     EXPECT_GE(waited, kCallers - 1) << "requests ran side by side";
 
-    // LogiD5 posts its finishing click and does not wait for it: the last
-    // order is registered once the substitute takes the click from its queue.
+    // CManerXE4 and Icon2013 are handed their finishing command and not
+    // awaited: the last order is registered once the substitute takes it
+    // from its queue.
     json orders = sim_.Orders();
     for (int i = 0; i < 50 && orders.size() < static_cast<std::size_t>(kCallers); ++i) {
         ::Sleep(100);
