@@ -25,7 +25,7 @@ const char kUsage[] =
 
 probe::Report Replay(const snapshot::Snapshot& snapshot, const probe::Options& options) {
     testing::FakeDesktop desktop;
-    snapshot::Load(snapshot, desktop);
+    Load(snapshot, desktop);
     probe::Options replayed = options;
     replayed.openNew = false;  // windows that hold still: nothing is pressed
     probe::Report report = probe::Run([&](int) -> Desktop& { return desktop; }, replayed);

@@ -15,6 +15,10 @@
 #include "tools/quillmere-probe/probe.h"
 #include "tools/snapshot/snapshot.h"
 
+namespace qm::testing {
+class FakeDesktop;
+}
+
 namespace qm::replay {
 
 // Exit codes: a replay exits as the probe would have at the desk (0 every
@@ -25,6 +29,10 @@ constexpr int kExitDiffers = 1;
 constexpr int kExitBadInput = 2;
 
 extern const char kUsage[];
+
+// Builds the snapshot's windows on an empty fake desktop with their handles,
+// z-order, relations, rectangles, styles and contents. Nothing reacts to them.
+void Load(const snapshot::Snapshot& snapshot, testing::FakeDesktop& desktop);
 
 // The probe's report of the snapshot's screen, rebuilt on a fake desktop.
 probe::Report Replay(const snapshot::Snapshot& snapshot, const probe::Options& options);

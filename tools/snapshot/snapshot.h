@@ -1,13 +1,12 @@
 // A field snapshot: the windows of the dispatch programs on a desk, as the
 // probe read them, in a JSON file that can travel. The probe writes it; the
-// replay reads it back into the fake desktop as windows that hold still and
-// probes them as if it stood at the desk.
+// replay reads it back, rebuilds it on the fake desktop as windows that hold
+// still (qm::replay::Load, tools/quillmere-replay/replay.h) and probes them as
+// if it stood at the desk.
 //
 //   qm::snapshot::Snapshot s = qm::snapshot::Take(desktopFor, report, withTexts);
 //   std::string file = qm::snapshot::ToJson(s);
 //   qm::snapshot::ReadResult r = qm::snapshot::FromJson(file);   // r.error names what is wrong
-//   qm::testing::FakeDesktop d;
-//   qm::snapshot::Load(*r.snapshot, d);
 //
 // The file (UTF-8 JSON, format "quillmere-snapshot" version 1):
 //   {"format", "formatVersion", "probeVersion", "takenAt", "dpi", "withTexts",
@@ -35,10 +34,6 @@
 #include "platform/desktop.h"
 #include "tools/quillmere-probe/probe.h"
 
-namespace qm::testing {
-class FakeDesktop;
-}
-
 namespace qm::snapshot {
 
 constexpr int kFormatVersion = 1;
@@ -46,6 +41,12 @@ constexpr int kFormatVersion = 1;
 constexpr std::size_t kMaxFileBytes = 32u << 20;
 // JSON nested deeper than this is not a snapshot (the file nests four levels).
 constexpr std::size_t kMaxNesting = 16;
+// A window further than this from its top-level window, by parents or by
+// owners, is not of a desk: Windows refuses to nest windows more than 50 deep
+// unless its USERNestedWindowLimit is raised. Every walk of a snapshot's tree
+// (the loader's, the diff's, the probe's own searches on the fake desktop)
+// then stays within a thread's stack of 1 MB, whatever it is.
+constexpr std::size_t kMaxDepth = 256;
 
 struct Program {
     int adapter = 0;
@@ -83,9 +84,5 @@ struct ReadResult {
 ReadResult FromJson(std::string_view text);
 // Reads at most kMaxFileBytes; a larger file is refused before it is read.
 ReadResult ReadFile(const std::string& path);
-
-// Builds the snapshot's windows on an empty fake desktop with their handles,
-// z-order, relations, rectangles, styles and contents. Nothing reacts to them.
-void Load(const Snapshot& snapshot, testing::FakeDesktop& desktop);
 
 }  // namespace qm::snapshot

@@ -5,9 +5,9 @@
 
 #include "platform/messages.h"
 #include "testing/fake_desktop.h"
-#include "tools/snapshot/snapshot.h"
+#include "tools/quillmere-replay/replay.h"
 
-namespace qm::snapshot {
+namespace qm::replay {
 
 namespace {
 
@@ -45,7 +45,7 @@ std::map<Hwnd, std::size_t> Depths(const std::map<Hwnd, const WindowRecord*>& by
 
 }  // namespace
 
-void Load(const Snapshot& snapshot, testing::FakeDesktop& desktop) {
+void Load(const snapshot::Snapshot& snapshot, testing::FakeDesktop& desktop) {
     const std::vector<WindowRecord>& windows = snapshot.tree.windows;
     std::map<Hwnd, const WindowRecord*> byHandle;
     for (const WindowRecord& w : windows) byHandle.emplace(w.handle, &w);
@@ -112,4 +112,4 @@ void Load(const Snapshot& snapshot, testing::FakeDesktop& desktop) {
     }
 }
 
-}  // namespace qm::snapshot
+}  // namespace qm::replay
