@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "platform/messages.h"
 #include "sim/logid2/logid2_sim.h"
 #include "tests/probe/probe_desk.h"
+#include "testing/fake_desk_lock.h"
 #include "testing/fake_desktop.h"
 #include "tools/quillmere-probe/probe.h"
 
@@ -328,6 +330,38 @@ TEST(Probe, ArgumentsAreUnderstoodOrRefused) {
         if (c.ok) {
             EXPECT_EQ(c.adapters, p.options.adapters);
         }
+    }
+}
+
+
+// A request that keeps the desk is told apart from a missing anchor: the probe
+// waits 5 s for it, then ends with its own code and reads nothing.
+TEST(Probe, ARunningRequestEndsTheProbeWithItsOwnCodeAfterFiveSeconds) {
+    enum class Desk { Free, HeldFor4s, HeldFor6s, LeftByEndedRobot };
+    struct Case {
+        Desk desk;
+        std::optional<int> code;
+        std::uint64_t waitedMs;
+    };
+    const Case cases[] = {
+        {Desk::Free, std::nullopt, 0},
+        {Desk::HeldFor4s, std::nullopt, 4000},
+        {Desk::HeldFor6s, kExitDeskBusy, 5000},
+        {Desk::LeftByEndedRobot, std::nullopt, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.desk));
+        FakeDesktop d;
+        testing::FakeDeskLock lock(d);
+        if (c.desk == Desk::HeldFor4s) lock.HeldByAnotherUntil(d.Now() + 4000);
+        if (c.desk == Desk::HeldFor6s) lock.HeldByAnotherUntil(d.Now() + 6000);
+        if (c.desk == Desk::LeftByEndedRobot) lock.LeftByEndedRobot();
+        const std::uint64_t start = d.Now();
+        std::string message;
+        EXPECT_EQ(c.code, TakeDesk(lock, message));
+        EXPECT_EQ(c.waitedMs, d.Now() - start);
+        EXPECT_EQ(!c.code, lock.Held());
+        EXPECT_EQ(c.code.has_value(), message.find("a request is running") != std::string::npos) << message;
     }
 }
 

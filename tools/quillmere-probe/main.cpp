@@ -7,14 +7,15 @@
 //
 // Exit codes: 0 every anchor of every running program found, 1 one is missing
 // (or a program stopped answering, or the one program asked for is not
-// running, or a request kept the desk for 5 s), 2 bad usage or a snapshot that
-// could not be written.
+// running), 2 bad usage or a snapshot that could not be written, 3 a request
+// kept the desk for 5 s.
 #include "platform/win32/windows_names.h"
 
 #include <cstdio>
 #include <iterator>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,9 +30,6 @@
 #include "tools/snapshot/snapshot.h"
 
 namespace {
-
-// How long the probe waits for a running request to end.
-constexpr std::uint32_t kDeskWaitMs = 5000;
 
 using qm::win32::Stream;
 using qm::win32::Write;
@@ -103,15 +101,11 @@ int wmain(int argc, wchar_t** argv) {
         return qm::probe::kExitAllFound;
     }
 
-    // The probe reads windows that a running request is changing, and with
-    // --open-new it presses a reception button: it waits its turn at the desk
-    // like a robot, but only briefly.
     qm::win32::DeskMutex desk;
-    if (desk.Acquire(kDeskWaitMs).turn == qm::DeskTurn::Busy) {
-        Write(Stream::Error, "quillmere-probe: a request is running on this desk (it kept the desk for " +
-                                    std::to_string(kDeskWaitMs / 1000) +
-                                    " s); probe again once it has ended\n");
-        return qm::probe::kExitSomethingMissing;
+    std::string busy;
+    if (const std::optional<int> code = qm::probe::TakeDesk(desk, busy)) {
+        Write(Stream::Error, "quillmere-probe: " + busy + "\n");
+        return *code;
     }
 
     // Each program on a desktop of its own: one that stops answering is

@@ -30,7 +30,15 @@ const char kUsage[] =
     "  --version   print this program's version\n"
     "Exit codes: 0 every anchor of every running program found, 1 one is missing (or\n"
     "the program stopped answering, or the one program asked for is not running),\n"
-    "2 bad usage or a snapshot that could not be written.\n";
+    "2 bad usage or a snapshot that could not be written, 3 a request is running on\n"
+    "this desk (it kept the desk for 5 s; nothing was read).\n";
+
+std::optional<int> TakeDesk(DeskLock& desk, std::string& message) {
+    if (desk.Acquire(kDeskWaitMs).turn != DeskTurn::Busy) return std::nullopt;
+    message = "a request is running on this desk (it kept the desk for " + std::to_string(kDeskWaitMs / 1000) +
+              " s); probe again once it has ended";
+    return kExitDeskBusy;
+}
 
 ParsedArguments ParseArguments(const std::vector<std::u16string>& args) {
     ParsedArguments r;

@@ -10,6 +10,7 @@
 //   return qm::probe::ExitCode(report);
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -17,6 +18,7 @@
 
 #include "callport/control_map.h"
 #include "core/delay_profile.h"
+#include "platform/desk_lock.h"
 #include "platform/desktop.h"
 
 namespace qm::probe {
@@ -25,6 +27,10 @@ namespace qm::probe {
 constexpr int kExitAllFound = 0;
 constexpr int kExitSomethingMissing = 1;
 constexpr int kExitBadUsage = 2;
+constexpr int kExitDeskBusy = 3;  // a request kept the desk for the whole wait: nothing was read
+
+// How long the probe waits for a running request to end.
+constexpr std::uint32_t kDeskWaitMs = 5000;
 
 // Texts of controls are shown up to this many UTF-16 units.
 constexpr std::size_t kTextUnits = 40;
@@ -129,6 +135,12 @@ struct Report {
 using DesktopFor = std::function<Desktop&(int adapterKind)>;
 
 Report Run(const DesktopFor& desktopFor, const Options& options, const DelayProfile& profile = kNormalProfile);
+
+// The probe reads windows a running request is changing, and with --open-new
+// presses a reception button, so it takes the desk like a robot, but waits for
+// it at most kDeskWaitMs. Empty once the probe holds the desk; else
+// kExitDeskBusy, with what to print in message.
+std::optional<int> TakeDesk(DeskLock& desk, std::string& message);
 
 // 0 when every anchor of every program that is running was found; 1 when one
 // is missing, a program stopped answering, --open-new found no fresh window,
