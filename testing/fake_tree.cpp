@@ -133,10 +133,16 @@ Hwnd FakeDesktop::Create(const WindowSpec& desc) {
 bool FakeDesktop::IsWindow(Hwnd window) const { return Find(window) != nullptr; }
 
 void FakeDesktop::Collect(Hwnd window, std::vector<Hwnd>& out) const {
-    const Window* w = Find(window);
-    if (!w) return;
-    out.push_back(window);
-    for (Hwnd c : w->children) Collect(c, out);
+    // Depth first in pre-order, with the pending windows on the heap: a tree of
+    // any depth is walked on a thread's stack of any size (1 MB on Windows).
+    std::vector<Hwnd> pending{window};
+    while (!pending.empty()) {
+        const Window* w = Find(pending.back());
+        pending.pop_back();
+        if (!w) continue;
+        out.push_back(w->handle);
+        pending.insert(pending.end(), w->children.rbegin(), w->children.rend());
+    }
 }
 
 void FakeDesktop::Destroy(Hwnd window) { DestroyTree(window); }

@@ -153,6 +153,80 @@ TEST(Snapshot, AWindowMovedAmongItsSiblingsOrRenamedIsNamedSo) {
     EXPECT_NE(std::string::npos, text.find("button 적정: found -> missing, 50")) << text;
 }
 
+// A window that moved with its children changed (the usual case after an
+// update): the move, what went from under it and what came are all named.
+TEST(Snapshot, AWindowMovedWithItsChildrenChangedIsComparedWhole) {
+    Desk desk;
+    desk.Start(1);
+    const Report report = desk.Probe({u"--adapter", u"1", u"--open-new"});
+    const snapshot::Snapshot before = TakeThroughFile(desk, report, true);
+    snapshot::Snapshot after = before;
+    auto& windows = after.tree.windows;
+    auto find = [&](auto test) { return *std::find_if(windows.begin(), windows.end(), test); };
+    // The child dialog holding the second memo box goes under the main list, the box giving way to five labels.
+    WindowRecord dialog = find([](const WindowRecord& w) { return w.id == 1300 && w.kind == WindowKind::Dialog; });
+    const Hwnd mainList = find([](const WindowRecord& w) { return w.caption == u"메인리스트"; }).handle;
+    std::erase_if(windows, [&](const WindowRecord& w) { return w.handle == dialog.handle || w.parent == dialog.handle; });
+    dialog.parent = mainList;
+    windows.push_back(dialog);
+    for (std::uintptr_t i = 0; i < 5; ++i) {
+        WindowRecord label;
+        label.handle = Hwnd{0x7f000 + i};
+        label.parent = dialog.handle;
+        label.className = u"Static";
+        label.caption = u"새 " + Utf8ToUtf16(std::to_string(i));
+        label.kind = WindowKind::Label;
+        windows.push_back(label);
+    }
+    ASSERT_TRUE(snapshot::FromJson(snapshot::ToJson(after)).snapshot);
+
+    const std::string text = replay::RenderDiff(replay::Compare(before, after, ParseArguments({u"--adapter", u"1"}).options));
+    EXPECT_NE(std::string::npos, text.find("windows: 5 added, 1 removed, 1 moved, 0 changed\n")) << text;
+    EXPECT_NE(std::string::npos, text.find("moved  #32770 (id 1300): from #32770 \"오더 접수\" to #32770 \"메인리스트\"")) << text;
+    EXPECT_NE(std::string::npos, text.find("removed  Edit (id 1014) in #32770 (id 1300)\n")) << text;
+    EXPECT_NE(std::string::npos, text.find("added  Static \"새 4\" in #32770 (id 1300)")) << text;
+    EXPECT_NE(std::string::npos, text.find("button 업체지원: found; second memo box reaches Edit (id 1014) -> found; second memo box off the end")) << text;
+}
+
+// A chain of windows as deep as the reader takes replays and compares; one
+// level more is refused (tools/snapshot/snapshot.h says why no desk is deeper).
+TEST(Snapshot, TreesAsDeepAsTheReaderTakesReplayAndCompare) {
+    const snapshot::ReadResult base = snapshot::ReadFile(std::string(QM_SOURCE_DIR) + "/tests/snapshots/logid2-fresh.json");
+    ASSERT_TRUE(base.snapshot) << base.error;
+    auto chained = [&](std::size_t depth) {
+        snapshot::Snapshot s = *base.snapshot;
+        Hwnd parent = s.programs.at(0).mainWindow;
+        for (std::uintptr_t i = 0; i < depth; ++i) {
+            WindowRecord label;
+            label.handle = Hwnd{0x7f00000 + i};
+            label.parent = parent;
+            label.process = s.programs[0].process;
+            label.className = u"Static";
+            label.caption = u"깊이";
+            label.kind = WindowKind::Label;
+            s.tree.windows.push_back(label);
+            parent = label.handle;
+        }
+        return snapshot::ToJson(s);
+    };
+    const snapshot::ReadResult deep = snapshot::FromJson(chained(snapshot::kMaxDepth));
+    ASSERT_TRUE(deep.snapshot) << deep.error;
+    const Options options = ParseArguments({}).options;
+    EXPECT_EQ(ExitCode(replay::Replay(*base.snapshot, options)), ExitCode(replay::Replay(*deep.snapshot, options)));
+    snapshot::Snapshot renamed = *deep.snapshot;
+    renamed.tree.windows.back().caption = u"바닥";
+    const replay::Difference d = replay::Compare(*deep.snapshot, renamed, options);
+    ASSERT_EQ(1u, d.windows.size()) << replay::RenderDiff(d);
+    EXPECT_EQ("text \"깊이\" -> \"바닥\"", d.windows[0].detail);
+    const replay::Difference added = replay::Compare(*base.snapshot, *deep.snapshot, options);
+    ASSERT_EQ(1u, added.windows.size()) << replay::RenderDiff(added);
+    EXPECT_EQ("with the " + std::to_string(snapshot::kMaxDepth - 1) + " window(s) in it", added.windows[0].detail);
+
+    const snapshot::ReadResult deeper = snapshot::FromJson(chained(snapshot::kMaxDepth + 1));
+    EXPECT_FALSE(deeper.snapshot);
+    EXPECT_NE(std::string::npos, deeper.error.find("parent: the window lies more than 256 parents deep")) << deeper.error;
+}
+
 TEST(Snapshot, FilesThatAreNotSnapshotsAreRefusedWithWhatIsWrong) {
     Desk desk;
     desk.Start(3);
@@ -193,6 +267,10 @@ TEST(Snapshot, FilesThatAreNotSnapshotsAreRefusedWithWhatIsWrong) {
              for (auto& w : x["windows"])
                  if (w["kind"] == "combo") w["selection"] = 99;
          }), ".selection: must be at most"},
+        {"a selection without items", edited([](auto& x) {
+             for (auto& w : x["windows"])
+                 if (w["kind"] == "combo") w["items"] = nlohmann::ordered_json::array(), w["selection"] = 0;
+         }), ".selection: must be at most -1"},
         {"nested too deep", std::string(100000, '['), "nested deeper than 16 levels"},
         {"very large", std::string(snapshot::kMaxFileBytes + 1, ' '), "larger than 32 MB"},
     };

@@ -76,22 +76,26 @@ public:
     Comparer(const Forest& a, const Forest& b, std::vector<WindowChange>& out) : a_(a), b_(b), out_(out) {}
 
     void Run() {
-        Align(a_.roots, b_.roots);
-        // A window that left one place and appeared in another has moved.
-        for (auto r = removed_.begin(); r != removed_.end();) {
-            const WindowRecord& w = *a_.windows[*r];
-            auto m = std::find_if(added_.begin(), added_.end(), [&](std::size_t x) { return Key(*b_.windows[x]) == Key(w); });
+        Walk(a_.roots, b_.roots);
+        // A window that left one place and appeared in another has moved. Its
+        // children are compared in turn, which may add to both lists: they are
+        // read by index, and a pair is taken out before its children are walked.
+        for (std::size_t r = 0; r < removed_.size();) {
+            const std::size_t x = removed_[r];
+            const WindowRecord& w = *a_.windows[x];
+            const auto m = std::find_if(added_.begin(), added_.end(), [&](std::size_t y) { return Key(*b_.windows[y]) == Key(w); });
             const bool named = !w.caption.empty() || w.id != 0;
             if (m == added_.end() || !named) {
                 ++r;
                 continue;
             }
-            out_.push_back({WindowChange::Kind::Moved, Describe(w),
-                            "from " + Parent(a_, *r) + " to " + Parent(b_, *m) + ", place " + std::to_string(Place(a_, *r)) + " -> " +
-                                std::to_string(Place(b_, *m))});
-            Align(a_.children[*r], b_.children[*m]);
+            const std::size_t y = *m;
             added_.erase(m);
-            r = removed_.erase(r);
+            removed_.erase(removed_.begin() + static_cast<std::ptrdiff_t>(r));
+            out_.push_back({WindowChange::Kind::Moved, Describe(w),
+                            "from " + Parent(a_, x) + " to " + Parent(b_, y) + ", place " + std::to_string(Place(a_, x)) + " -> " +
+                                std::to_string(Place(b_, y))});
+            Walk(a_.children[x], b_.children[y]);
         }
         for (std::size_t r : removed_) out_.push_back({WindowChange::Kind::Removed, Where(a_, r), Subtree(a_, r)});
         for (std::size_t x : added_) out_.push_back({WindowChange::Kind::Added, Where(b_, x), Subtree(b_, x)});
@@ -144,21 +148,16 @@ private:
         return pairs;
     }
 
-    void Pair(std::size_t x, std::size_t y) {
-        const WindowRecord& w = *a_.windows[x];
-        const WindowRecord& v = *b_.windows[y];
-        std::string detail;
-        auto add = [&](const std::string& what) { detail += (detail.empty() ? "" : ", ") + what; };
-        if (w.className != v.className) add("class " + Utf16ToUtf8(w.className) + " -> " + Utf16ToUtf8(v.className));
-        if (!HoldsData(w) && !HoldsData(v) && w.caption != v.caption)
-            add("text \"" + Utf16ToUtf8(w.caption) + "\" -> \"" + Utf16ToUtf8(v.caption) + "\"");
-        if (w.id != v.id) add("id " + std::to_string(w.id) + " -> " + std::to_string(v.id));
-        if (!detail.empty()) out_.push_back({WindowChange::Kind::Changed, Where(a_, x), detail});
-        Align(a_.children[x], b_.children[y]);
-    }
+    // What aligning two lists of siblings comes to, in order: pairs to compare
+    // (and whose children to align in turn), windows removed, windows added.
+    struct Step {
+        enum class What { Pair, Removed, Added } what;
+        std::size_t x = kNone;
+        std::size_t y = kNone;
+    };
 
-    // Siblings under two matched parents.
-    void Align(const std::vector<std::size_t>& xs, const std::vector<std::size_t>& ys) {
+    std::vector<Step> Align(const std::vector<std::size_t>& xs, const std::vector<std::size_t>& ys) {
+        std::vector<Step> steps;
         std::vector<std::pair<std::size_t, std::size_t>> common = Common(xs, ys);
         common.emplace_back(xs.size(), ys.size());  // the end closes the last gap
         std::size_t i = 0, j = 0;
@@ -169,11 +168,51 @@ private:
                 const WindowRecord& v = *b_.windows[ys[j]];
                 const bool alike = w.className == v.className || (!w.caption.empty() && w.caption == v.caption && !HoldsData(w));
                 if (!alike) break;
-                Pair(xs[i++], ys[j++]);
+                steps.push_back({Step::What::Pair, xs[i++], ys[j++]});
             }
-            for (; i < ci; ++i) removed_.push_back(xs[i]);
-            for (; j < cj; ++j) added_.push_back(ys[j]);
-            if (ci < xs.size()) Pair(xs[i++], ys[j++]);
+            for (; i < ci; ++i) steps.push_back({Step::What::Removed, xs[i], kNone});
+            for (; j < cj; ++j) steps.push_back({Step::What::Added, kNone, ys[j]});
+            if (ci < xs.size()) steps.push_back({Step::What::Pair, xs[i++], ys[j++]});
+        }
+        return steps;
+    }
+
+    void Pair(std::size_t x, std::size_t y) {
+        const WindowRecord& w = *a_.windows[x];
+        const WindowRecord& v = *b_.windows[y];
+        std::string detail;
+        auto add = [&](const std::string& what) { detail += (detail.empty() ? "" : ", ") + what; };
+        if (w.className != v.className) add("class " + Utf16ToUtf8(w.className) + " -> " + Utf16ToUtf8(v.className));
+        if (!HoldsData(w) && !HoldsData(v) && w.caption != v.caption)
+            add("text \"" + Utf16ToUtf8(w.caption) + "\" -> \"" + Utf16ToUtf8(v.caption) + "\"");
+        if (w.id != v.id) add("id " + std::to_string(w.id) + " -> " + std::to_string(v.id));
+        if (!detail.empty()) out_.push_back({WindowChange::Kind::Changed, Where(a_, x), detail});
+    }
+
+    // Two matched lists of siblings and, depth first, the children of each pair
+    // in them: one level of the walk is one entry of a stack on the heap, so a
+    // tree of any depth is walked on a thread's stack of any size.
+    void Walk(const std::vector<std::size_t>& xs, const std::vector<std::size_t>& ys) {
+        struct Level {
+            std::vector<Step> steps;
+            std::size_t next = 0;
+        };
+        std::vector<Level> stack;
+        stack.push_back({Align(xs, ys)});
+        while (!stack.empty()) {
+            if (stack.back().next == stack.back().steps.size()) {
+                stack.pop_back();
+                continue;
+            }
+            const Step step = stack.back().steps[stack.back().next++];  // a copy: the push below may move the stack
+            switch (step.what) {
+            case Step::What::Removed: removed_.push_back(step.x); break;
+            case Step::What::Added: added_.push_back(step.y); break;
+            case Step::What::Pair:
+                Pair(step.x, step.y);
+                stack.push_back({Align(a_.children[step.x], b_.children[step.y])});
+                break;
+            }
         }
     }
 

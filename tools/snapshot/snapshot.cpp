@@ -192,7 +192,8 @@ std::int64_t Integer(const Json& o, const char* name, const std::string& where, 
     const Json& j = Field(o, name, where);
     if (!j.is_number_integer()) Refuse(At(where, name), std::string("must be a whole number, not ") + TypeName(j));
     const bool negative = j.is_number_integer() && !j.is_number_unsigned() && j.get<std::int64_t>() < 0;
-    if (!negative && j.get<std::uint64_t>() > static_cast<std::uint64_t>(high)) {
+    // A bound below 0 (a combo box with no items: only -1 is a selection) is never met by a number 0 or above.
+    if (!negative && (high < 0 || j.get<std::uint64_t>() > static_cast<std::uint64_t>(high))) {
         Refuse(At(where, name), "must be at most " + std::to_string(high));
     }
     const std::int64_t v = negative ? j.get<std::int64_t>() : static_cast<std::int64_t>(j.get<std::uint64_t>());
@@ -328,6 +329,26 @@ void CheckRelations(const std::vector<WindowRecord>& windows) {
                        std::string("the ") + name + " links make a loop: " + path + HandleText(windows[at].handle));
             }
             for (std::size_t w : walk) state[w] = kEnds;
+        }
+        // Then how deep each window sits along the link, each counted once.
+        constexpr std::size_t kUnknown = static_cast<std::size_t>(-1);
+        std::vector<std::size_t> depth(windows.size(), kUnknown);
+        for (std::size_t i = 0; i < windows.size(); ++i) {
+            std::vector<std::size_t> walk;
+            for (std::size_t at = i; depth[at] == kUnknown;) {
+                walk.push_back(at);
+                if (IsNull(windows[at].*link)) break;
+                at = index[windows[at].*link];
+            }
+            for (auto it = walk.rbegin(); it != walk.rend(); ++it) {
+                const Hwnd up = windows[*it].*link;
+                depth[*it] = IsNull(up) ? 0 : depth[index[up]] + 1;
+                if (depth[*it] > kMaxDepth) {
+                    Refuse("windows[" + std::to_string(*it) + "]." + name,
+                           "the window lies more than " + std::to_string(kMaxDepth) + " " + name +
+                               "s deep; Windows nests windows at most 50 deep unless told otherwise, so no desk has such a screen");
+                }
+            }
         }
     }
 }
