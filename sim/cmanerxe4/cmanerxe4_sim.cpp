@@ -67,19 +67,18 @@ const kit::Slot<EntryControls> kSlots[] = {
 
 }  // namespace
 
-// A via box between its search (Space) and its confirmation (Enter).
-struct CManerXE4Sim::ViaEdit {
-    bool clicked = false;  // a click since the last text change or focus loss
-    std::optional<Place> found;
-};
-
-struct CManerXE4Sim::EntryEdits : EntryWindowInfo {
+struct EntryEdits : EntryWindowInfo {
+    // A via box between its search (Space) and its confirmation (Enter).
+    struct ViaEdit {
+        bool clicked = false;  // a click since the last text change or focus loss
+        std::optional<Place> found;
+    };
     std::u16string originBase;  // the origin's text without marks, once searched
     std::array<ViaEdit, 3> viaEdit;
 };
 
 CManerXE4Sim::CManerXE4Sim(Host& host, Options options)
-    : kit::Shell(host, options), options_(std::move(options)) {
+    : kit::ShellOf<EntryEdits>(host, options), options_(std::move(options)) {
     branches_ = {
         {u"021234567", u"강남지사", true},
         {u"0212345678", u"서초지사", true},
@@ -127,16 +126,14 @@ std::optional<std::u16string> CManerXE4Sim::BranchDisplayText(const std::u16stri
     return b->name + u" [" + number + u"]";
 }
 
-bool CManerXE4Sim::Start() {
-    if (!IsNull(main_)) return true;
+kit::Shell::MainSpec CManerXE4Sim::Main() const {
     kit::LayoutNode layout = MainLayout();
     if (options_.caption == Caption::Roman) layout.text = u"CALLMANER XE \u2160";
     if (options_.caption == Caption::Letter) layout.text = u"CALLMANER XE I";
-    const kit::Built built = StartMain(layout, "receptionTab", kIdReception, options_.entryDelayMs);
-    receptionTab_ = built.Get("receptionTab");
-    reception_ = built.Get("reception");
-    return !IsNull(main_);
+    return {std::move(layout), "receptionTab", kIdReception, options_.entryDelayMs};
 }
+
+const EntryWindowInfo* CManerXE4Sim::EntryInfo(Hwnd window) const { return Find(window); }
 
 // --- entry windows ---------------------------------------------------------
 
@@ -146,7 +143,7 @@ Hwnd CManerXE4Sim::CreateEntry(const StoredOrder* order, int orderIndex) {
     w.className = kEntryClass;
     w.text = order ? u"오더수정" : u"오더접수";
     w.rect = {60, 40, 60 + kEntryWidth, 40 + kEntryHeight};
-    auto* e = static_cast<EntryEdits*>(AddEntry(w, std::make_unique<EntryEdits>(), orderIndex));
+    EntryEdits* e = AddEntry(w, orderIndex);
     if (!e) return kNoWindow;
 
     std::vector<kit::LayoutNode> layout = EntryLayout();
@@ -162,33 +159,30 @@ Hwnd CManerXE4Sim::CreateEntry(const StoredOrder* order, int orderIndex) {
 
 void CManerXE4Sim::FillFromOrder(EntryEdits& e, const StoredOrder& o) {
     const EntryControls& c = e.controls;
-    auto set = [this](Hwnd h, const std::u16string& text) {
-        if (!IsNull(h)) host_.SetText(h, text);
-    };
-    set(c.phone, o.customerPhone);
-    set(c.phone2, o.customerPhone2);
-    set(c.branch, o.branchNumber);
-    set(c.branchDisplay, o.branchDisplay);
-    set(c.origin, o.origin.text);
-    set(c.destination, o.destination.text);
+    SetTextOf(c.phone, o.customerPhone);
+    SetTextOf(c.phone2, o.customerPhone2);
+    SetTextOf(c.branch, o.branchNumber);
+    SetTextOf(c.branchDisplay, o.branchDisplay);
+    SetTextOf(c.origin, o.origin.text);
+    SetTextOf(c.destination, o.destination.text);
     for (std::size_t k = 0; k < 3; ++k) {
-        set(c.via[k], o.via[k].text);
+        SetTextOf(c.via[k], o.via[k].text);
         const auto detail = o.extra.find("viaDetail" + std::to_string(k + 1));
-        set(c.viaDetail[k], detail == o.extra.end() ? std::u16string() : detail->second);
+        SetTextOf(c.viaDetail[k], detail == o.extra.end() ? std::u16string() : detail->second);
         e.via[k] = o.via[k].position;
         if (!o.via[k].text.empty()) e.viaSlots = static_cast<int>(k) + 1;
     }
     e.viaPanelOpen = e.viaSlots > 0;
-    set(c.fare, o.fare);
-    set(c.cash, o.cashAmount);
-    set(c.card, o.cardAmount);
-    set(c.mileage, o.mileageAmount);
-    set(c.postpaid, o.postpaidAmount);
-    set(c.driverMemo, o.driverMemo);
-    set(c.memo2, o.memo2);
+    SetTextOf(c.fare, o.fare);
+    SetTextOf(c.cash, o.cashAmount);
+    SetTextOf(c.card, o.cardAmount);
+    SetTextOf(c.mileage, o.mileageAmount);
+    SetTextOf(c.postpaid, o.postpaidAmount);
+    SetTextOf(c.driverMemo, o.driverMemo);
+    SetTextOf(c.memo2, o.memo2);
     // A payment CManerXE4 does not know shows as cash.
     const bool known = std::find(kPayTexts.begin(), kPayTexts.end(), o.payType) != kPayTexts.end();
-    set(c.payCombo, known ? o.payType : kPayTexts[0]);
+    SetTextOf(c.payCombo, known ? o.payType : kPayTexts[0]);
     e.consignment = o.consignment;
     e.customerFound = !o.customerPhone.empty();
     e.originBase = WithoutMarks(o.origin.text);
@@ -233,7 +227,7 @@ void CManerXE4Sim::WireEntry(EntryEdits& e) {
             if (EntryEdits* en = Find(window); en && !gained) en->viaEdit[k].clicked = false;
         });
         host_.OnTextChanged(box, [this, window, k]() {
-            if (EntryEdits* en = Find(window)) en->viaEdit[k] = ViaEdit{};
+            if (EntryEdits* en = Find(window)) en->viaEdit[k] = EntryEdits::ViaEdit{};
         });
     }
 
@@ -251,7 +245,6 @@ void CManerXE4Sim::WireEntry(EntryEdits& e) {
     }
 }
 
-CManerXE4Sim::EntryEdits* CManerXE4Sim::Find(Hwnd window) const { return static_cast<EntryEdits*>(Entry(window)); }
 
 void CManerXE4Sim::OnEntryGone(kit::EntryState& gone) {
     // The map windows belong to no window; they go with their entry window.
@@ -319,7 +312,7 @@ void CManerXE4Sim::OnPlaceSearch(Hwnd window, bool origin) {
 bool CManerXE4Sim::OnViaKey(Hwnd window, std::size_t k, std::uint32_t vk) {
     EntryEdits* e = Find(window);
     if (!e) return false;
-    ViaEdit& v = e->viaEdit[k];
+    EntryEdits::ViaEdit& v = e->viaEdit[k];
     const Hwnd box = e->controls.via[k];
     if (vk == msg::VK_SPACE) {
         // Clicked into a via point CManerXE4 holds: its map. Otherwise a search.
@@ -336,12 +329,12 @@ bool CManerXE4Sim::OnViaKey(Hwnd window, std::size_t k, std::uint32_t vk) {
     if (static_cast<int>(k) >= e->viaSlots) {
         // No room made for it with the add-via button: the box is cleared.
         host_.SetText(box, u"");
-        v = ViaEdit{};
+        v = EntryEdits::ViaEdit{};
         return true;
     }
     const Place p = *v.found;
     const std::u16string typed = host_.GetText(box);
-    v = ViaEdit{};
+    v = EntryEdits::ViaEdit{};
     e->via[k] = p.position;
     if (!IsNull(e->controls.viaDetail[k]))
         host_.SetText(e->controls.viaDetail[k], p.district.empty() ? typed : typed + u" " + p.district);
@@ -479,26 +472,25 @@ void CManerXE4Sim::OpenViaMap(Hwnd window, std::size_t k) {
 StoredOrder CManerXE4Sim::ReadOrder(const kit::EntryState& state) const {
     const auto& e = static_cast<const EntryEdits&>(state);
     const EntryControls& c = e.controls;
-    auto text = [this](Hwnd h) { return IsNull(h) ? std::u16string() : host_.GetText(h); };
     StoredOrder o;
-    o.branchNumber = text(c.branch);
-    o.branchDisplay = text(c.branchDisplay);
-    o.customerPhone = text(c.phone);
-    o.customerPhone2 = text(c.phone2);
-    o.payType = text(c.payCombo);
-    o.fare = text(c.fare);
-    o.cashAmount = text(c.cash);
-    o.postpaidAmount = text(c.postpaid);
-    o.mileageAmount = text(c.mileage);
-    o.cardAmount = text(c.card);
+    o.branchNumber = TextOf(c.branch);
+    o.branchDisplay = TextOf(c.branchDisplay);
+    o.customerPhone = TextOf(c.phone);
+    o.customerPhone2 = TextOf(c.phone2);
+    o.payType = TextOf(c.payCombo);
+    o.fare = TextOf(c.fare);
+    o.cashAmount = TextOf(c.cash);
+    o.postpaidAmount = TextOf(c.postpaid);
+    o.mileageAmount = TextOf(c.mileage);
+    o.cardAmount = TextOf(c.card);
     o.consignment = e.consignment;
-    o.driverMemo = text(c.driverMemo);
-    o.memo2 = text(c.memo2);
-    o.origin = {text(c.origin), e.origin};
-    o.destination = {text(c.destination), e.destination};
+    o.driverMemo = TextOf(c.driverMemo);
+    o.memo2 = TextOf(c.memo2);
+    o.origin = {TextOf(c.origin), e.origin};
+    o.destination = {TextOf(c.destination), e.destination};
     for (std::size_t k = 0; k < 3; ++k) {
-        o.via[k] = {text(c.via[k]), e.via[k]};
-        const std::u16string detail = text(c.viaDetail[k]);
+        o.via[k] = {TextOf(c.via[k]), e.via[k]};
+        const std::u16string detail = TextOf(c.viaDetail[k]);
         if (!detail.empty()) o.extra["viaDetail" + std::to_string(k + 1)] = detail;
     }
     return o;

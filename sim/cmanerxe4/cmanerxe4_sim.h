@@ -58,18 +58,20 @@ struct EntryWindowInfo : kit::EntryState {
     Hwnd consultMap{}, viaMap{};
 };
 
-class CManerXE4Sim final : public kit::Shell {
+// What CManerXE4 keeps of an entry window while it is typed into (cmanerxe4_sim.cpp).
+struct EntryEdits;
+
+class CManerXE4Sim final : public kit::ShellOf<EntryEdits> {
 public:
     CManerXE4Sim(Host& host, Options options);
 
-    bool Start() override;
-    Hwnd ReceptionTab() const { return receptionTab_; }
-    Hwnd ReceptionButton() const { return reception_; }
+    // Start(): the main window and its "접수-상담" tab, whose "접 수" opens an entry window.
+    Hwnd ReceptionTab() const { return MainNamed("receptionTab"); }
 
     // As if "접 수" had been pressed (without --entry-delay): the new window.
     Hwnd OpenEntryWindow() { return OpenNewEntry(); }
 
-    const EntryWindowInfo* EntryInfo(Hwnd window) const { return static_cast<const EntryWindowInfo*>(Entry(window)); }
+    const EntryWindowInfo* EntryInfo(Hwnd window) const;
     // The place table's answer for a name (a name it does not know still gets
     // a position of its own).
     Place LookUp(const std::u16string& name) const;
@@ -77,14 +79,12 @@ public:
     std::optional<std::u16string> BranchDisplayText(const std::u16string& typed) const;
 
 private:
-    struct EntryEdits;
-    struct ViaEdit;
     enum { kBranchTimer = 1 };
 
+    MainSpec Main() const override;
     Hwnd CreateEntry(const StoredOrder* order, int orderIndex) override;
     void FillFromOrder(EntryEdits& e, const StoredOrder& order);
     void WireEntry(EntryEdits& e);
-    EntryEdits* Find(Hwnd window) const;
     void OnEntryGone(kit::EntryState& gone) override;
 
     void OnEntryCommand(Hwnd window, int id, int code);
@@ -104,7 +104,6 @@ private:
     Options options_;
     std::vector<Branch> branches_;
     std::vector<Place> places_;
-    Hwnd receptionTab_{}, reception_{};
 };
 
 }  // namespace qm::sim::cmanerxe4

@@ -49,7 +49,7 @@ std::u16string MapAddress(const GeoPoint& p) {
 }  // namespace
 
 Icon2013Sim::Icon2013Sim(Host& host, Options options)
-    : kit::Shell(host, options), options_(std::move(options)) {
+    : kit::ShellOf<OrderWindowInfo>(host, options), options_(std::move(options)) {
     branches_ = {
         {u"본사", u"02-555-0000"},
         {u"강남지사", u"02-555-1234"},
@@ -84,13 +84,7 @@ const std::vector<Icon2013Sim::KnownPlace>& Icon2013Sim::KnownPlaces() {
     return places;
 }
 
-bool Icon2013Sim::Start() {
-    if (!IsNull(main_)) return true;
-    const kit::Built built = StartMain(MainLayout(), "inquiry", kIdReception, options_.orderDelayMs);
-    inquiry_ = built.Get("inquiry");
-    reception_ = built.Get("reception");
-    return !IsNull(main_);
-}
+kit::Shell::MainSpec Icon2013Sim::Main() const { return {MainLayout(), "inquiry", kIdReception, options_.orderDelayMs}; }
 
 // --- order windows ---------------------------------------------------------
 
@@ -100,7 +94,7 @@ Hwnd Icon2013Sim::CreateEntry(const StoredOrder* order, int orderIndex) {
     w.text = order ? u"오더수정" : u"오더접수";
     w.owner = main_;
     w.rect = {100, 60, 100 + kOrderWidth, 60 + kOrderHeight};
-    auto* o = static_cast<OrderState*>(AddEntry(w, std::make_unique<OrderState>(), orderIndex));
+    OrderState* o = AddEntry(w, orderIndex);
     if (!o) return kNoWindow;
 
     const kit::Built frame = kit::BuildChildren(host_, OrderWindowLayout(), o->window, Omit());
@@ -132,43 +126,40 @@ void Icon2013Sim::BuildOrderControls(OrderState& o, bool modify) {
 
 void Icon2013Sim::FillFromOrder(OrderState& o, const StoredOrder& s) {
     const OrderControls& c = o.controls;
-    auto set = [this](Hwnd h, const std::u16string& text) {
-        if (!IsNull(h)) host_.SetText(h, text);
-    };
     auto extra = [&s](const char* key) {
         auto it = s.extra.find(key);
         return it == s.extra.end() ? std::u16string() : it->second;
     };
-    set(c.search, Digits(s.customerPhone));
-    set(c.phone, s.customerPhone);
-    set(c.phone2, s.customerPhone2);
+    SetTextOf(c.search, Digits(s.customerPhone));
+    SetTextOf(c.phone, s.customerPhone);
+    SetTextOf(c.phone2, s.customerPhone2);
     if (!IsNull(c.branch)) {
         const std::vector<std::u16string> items = BranchItems();
         const auto it = std::find(items.begin(), items.end(), s.branchDisplay);
         host_.SetSelection(c.branch, it == items.end() ? -1 : static_cast<int>(it - items.begin()));
     }
-    set(c.origin, s.origin.text);
-    set(c.originDetail, extra("originDetail"));
-    set(c.destination, s.destination.text);
-    set(c.destinationDetail, extra("destinationDetail"));
+    SetTextOf(c.origin, s.origin.text);
+    SetTextOf(c.originDetail, extra("originDetail"));
+    SetTextOf(c.destination, s.destination.text);
+    SetTextOf(c.destinationDetail, extra("destinationDetail"));
     for (int k = 0; k < 3; ++k) {
         const std::u16string detail = extra(kViaDetailKeys[k]);
         if (k > 0 && (!s.via[k].text.empty() || !detail.empty())) ShowNextViaRow(o.window);
-        set(c.via[k], s.via[k].text);
-        set(c.viaDetail[k], detail);
+        SetTextOf(c.via[k], s.via[k].text);
+        SetTextOf(c.viaDetail[k], detail);
     }
-    set(c.fare, s.fare);
+    SetTextOf(c.fare, s.fare);
     if (!IsNull(c.payCombo)) {
         const std::vector<std::u16string> items = PaymentItems();
         const auto it = std::find(items.begin(), items.end(), s.payType);
         host_.SetSelection(c.payCombo, it == items.end() ? -1 : static_cast<int>(it - items.begin()));
     }
-    set(c.payAmount, s.payType == u"카드결제" ? s.cardAmount
-                     : s.payType == u"후불"   ? s.postpaidAmount
-                     : s.payType == u"마일리지" ? s.mileageAmount
-                                               : u"");
-    set(c.driverMemo, s.driverMemo);
-    set(c.memo2, s.memo2);
+    SetTextOf(c.payAmount, s.payType == u"카드결제"   ? s.cardAmount
+                           : s.payType == u"후불"     ? s.postpaidAmount
+                           : s.payType == u"마일리지" ? s.mileageAmount
+                                                      : u"");
+    SetTextOf(c.driverMemo, s.driverMemo);
+    SetTextOf(c.memo2, s.memo2);
     if (!IsNull(c.consign)) host_.SetCheck(c.consign, s.consignment);
     o.points.origin = s.origin.position;
     o.points.destination = s.destination.position;
@@ -321,31 +312,30 @@ void Icon2013Sim::RequestClose(Hwnd window) {
 StoredOrder Icon2013Sim::ReadOrder(const kit::EntryState& e) const {
     const auto& o = static_cast<const OrderState&>(e);
     const OrderControls& c = o.controls;
-    auto text = [this](Hwnd h) { return IsNull(h) ? std::u16string() : host_.GetText(h); };
     StoredOrder s;
-    s.branchDisplay = text(c.branch);
+    s.branchDisplay = TextOf(c.branch);
     const std::size_t open = s.branchDisplay.rfind(u'(');
     const std::size_t close = s.branchDisplay.rfind(u')');
     if (open != std::u16string::npos && close != std::u16string::npos && close > open)
         s.branchNumber = s.branchDisplay.substr(open + 1, close - open - 1);
-    s.customerPhone = text(c.phone);
-    s.customerPhone2 = text(c.phone2);
-    s.payType = text(c.payCombo);
-    s.fare = text(c.fare);
-    const std::u16string amount = text(c.payAmount);
+    s.customerPhone = TextOf(c.phone);
+    s.customerPhone2 = TextOf(c.phone2);
+    s.payType = TextOf(c.payCombo);
+    s.fare = TextOf(c.fare);
+    const std::u16string amount = TextOf(c.payAmount);
     if (s.payType == u"카드결제") s.cardAmount = amount;
     else if (s.payType == u"후불") s.postpaidAmount = amount;
     else if (s.payType == u"마일리지") s.mileageAmount = amount;
     s.consignment = !IsNull(c.consign) && host_.GetCheck(c.consign);
-    s.driverMemo = text(c.driverMemo);
-    s.memo2 = text(c.memo2);
-    s.origin = {text(c.origin), o.points.origin};
-    s.destination = {text(c.destination), o.points.destination};
-    for (int k = 0; k < 3; ++k) s.via[k] = {text(c.via[k]), o.points.via[k]};
-    s.extra["search"] = text(c.search);
-    s.extra["originDetail"] = text(c.originDetail);
-    s.extra["destinationDetail"] = text(c.destinationDetail);
-    for (int k = 0; k < 3; ++k) s.extra[kViaDetailKeys[k]] = text(c.viaDetail[k]);
+    s.driverMemo = TextOf(c.driverMemo);
+    s.memo2 = TextOf(c.memo2);
+    s.origin = {TextOf(c.origin), o.points.origin};
+    s.destination = {TextOf(c.destination), o.points.destination};
+    for (int k = 0; k < 3; ++k) s.via[k] = {TextOf(c.via[k]), o.points.via[k]};
+    s.extra["search"] = TextOf(c.search);
+    s.extra["originDetail"] = TextOf(c.originDetail);
+    s.extra["destinationDetail"] = TextOf(c.destinationDetail);
+    for (int k = 0; k < 3; ++k) s.extra[kViaDetailKeys[k]] = TextOf(c.viaDetail[k]);
     // Which via rows took a click, in order (1 and 2 for two added rows).
     std::u16string clicks;
     for (const ViaRowClick& click : o.viaClicks)

@@ -70,13 +70,12 @@ struct OrderWindowInfo : kit::EntryState {
     int closeRequests = 0;
 };
 
-class Icon2013Sim final : public kit::Shell {
+class Icon2013Sim final : public kit::ShellOf<OrderWindowInfo> {
 public:
     Icon2013Sim(Host& host, Options options);
 
-    bool Start() override;
-    Hwnd InquiryDialog() const { return inquiry_; }
-    Hwnd ReceptionButton() const { return reception_; }
+    // Start(): the main window and its "오더조회" dialog, whose "접수" opens an order window.
+    Hwnd InquiryDialog() const { return MainNamed("inquiry"); }
 
     // As if "접수" had been pressed (without --order-delay): the new order window.
     Hwnd OpenOrderWindow() { return OpenNewEntry(); }
@@ -105,11 +104,11 @@ private:
     enum class Place { Origin, Destination, Via1, Via2, Via3 };
     enum { kCustomerTimer = 1, kMapTimer };
 
+    MainSpec Main() const override;
     Hwnd CreateEntry(const StoredOrder* order, int orderIndex) override;
     void BuildOrderControls(OrderState& o, bool modify);
     void FillFromOrder(OrderState& o, const StoredOrder& order);
     void WireOrder(OrderState& o);
-    OrderState* Find(Hwnd window) const { return static_cast<OrderState*>(Entry(window)); }
     void OnEntryGone(kit::EntryState& gone) override;
 
     void OnOrderCommand(Hwnd window, int id, int code);
@@ -129,7 +128,6 @@ private:
 
     Options options_;
     std::vector<Branch> branches_;
-    Hwnd inquiry_{}, reception_{};
     Hwnd mapDialog_{}, mapBrowser_{};
     Hwnd mapOrder_{};  // the order window whose map button showed the map last
     Place mapPlace_ = Place::Origin;

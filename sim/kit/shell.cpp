@@ -12,20 +12,22 @@ Shell::~Shell() {
     for (const auto& [key, t] : slotTimers_) host_.CancelTimer(t);
 }
 
-Built Shell::StartMain(const LayoutNode& layout, const char* opener, int openId, std::uint32_t delayMs) {
-    Built built = BuildTopLevel(host_, layout, kNoWindow, Omit());
-    main_ = built.Get("main");
-    if (IsNull(main_)) return built;
+bool Shell::Start() {
+    if (!IsNull(main_)) return true;
+    const MainSpec spec = Main();
+    mainBuilt_ = BuildTopLevel(host_, spec.layout, kNoWindow, Omit());
+    main_ = mainBuilt_.Get("main");
+    if (IsNull(main_)) return false;
     host_.OnDestroy(main_, [this]() {
         main_ = kNoWindow;
         host_.Quit();
     });
     ListenMain(main_, nullptr);
-    Listen(built.Get(opener), [this, openId, delayMs](int id, int code, Hwnd) {
+    Listen(mainBuilt_.Get(spec.opener), [this, openId = spec.openId, delayMs = spec.delayMs](int id, int code, Hwnd) {
         if (id != openId || code != 0) return;
         After(delayMs, [this]() { OpenNewEntry(); });
     });
-    return built;
+    return true;
 }
 
 Hwnd Shell::ShowStoredOrder(std::size_t k) {
@@ -133,6 +135,7 @@ void Shell::Finish(Hwnd window, const std::u16string& status) {
     if (!e) return;
     StoredOrder o = ReadOrder(*e);
     o.status = status;
+    OnFinishing(*e, o);
     Save(*e, std::move(o));
     // What the window owns goes with it.
     host_.Destroy(window);

@@ -4,11 +4,11 @@
 // shown in them, finishing an entry into the stored orders, and timers that
 // end with the window they serve or with the program.
 //
-// A program derives from Shell, builds its main window with StartMain, makes
-// its entry windows in CreateEntry through AddEntry (its own state derived
-// from EntryState), finds them again with Entry, reads one back in ReadOrder
-// and cleans up after one in OnEntryGone. What is left to it is its layout,
-// its reactions and its pages.
+// A program derives from ShellOf<its EntryState>, says what its main window
+// is in Main (Start builds it), makes its entry windows in CreateEntry through
+// AddEntry, finds them again with Find, reads one back in ReadOrder and cleans
+// up after one in OnEntryGone. What is left to it is its layout, its reactions
+// and its pages.
 #pragma once
 
 #include <array>
@@ -38,7 +38,11 @@ class Shell : public Substitute {
 public:
     ~Shell() override;
 
+    // Builds the main window from Main() once; false when it could not be made.
+    bool Start() final;
     Hwnd MainWindow() const override { return main_; }
+    // The main window's button that opens entry windows (its layout's "reception").
+    Hwnd ReceptionButton() const { return MainNamed("reception"); }
     // Stored order k in a filled entry window; null when there is no such order.
     Hwnd ShowStoredOrder(std::size_t k) override;
     // The open entry windows, oldest first.
@@ -47,11 +51,19 @@ public:
 protected:
     Shell(Host& host, CommonOptions common) : Substitute(host, std::move(common)) {}
 
-    // Builds the main window from layout (the window named "main"); the
-    // command openId (code 0) at the window named opener opens a new entry
-    // window delayMs later. The main window's end ends the program. main_ is
-    // null afterwards when the main window could not be made.
-    Built StartMain(const LayoutNode& layout, const char* opener, int openId, std::uint32_t delayMs);
+    // The main window: layout (the window named "main"), and the command
+    // openId (code 0) at the window named opener, which opens a new entry
+    // window delayMs later. The main window's end ends the program.
+    struct MainSpec {
+        LayoutNode layout;
+        const char* opener;
+        int openId;
+        std::uint32_t delayMs;
+    };
+    virtual MainSpec Main() const = 0;
+    // A named window of the main window's layout; null before Start, or when
+    // --omit left it out.
+    Hwnd MainNamed(const char* name) const { return mainBuilt_.Get(name); }
 
     // Makes the program's entry window for a stored order (null: a new one).
     virtual Hwnd CreateEntry(const StoredOrder* order, int orderIndex) = 0;
@@ -84,6 +96,9 @@ protected:
     // Reads the entry window (ReadOrder), saves it with status and closes the window.
     void Finish(Hwnd window, const std::u16string& status);
     virtual StoredOrder ReadOrder(const EntryState& e) const = 0;
+    // What the program adds to an order read from a finishing entry window
+    // (its status set) before it is saved.
+    virtual void OnFinishing(const EntryState& /*e*/, StoredOrder& /*o*/) const {}
     // A box's text; empty for a window --omit left out.
     std::u16string TextOf(Hwnd box) const;
     // Sets a box's text unless --omit left it out.
@@ -104,6 +119,7 @@ protected:
     Hwnd main_{};
 
 private:
+    Built mainBuilt_;
     std::map<Hwnd, std::unique_ptr<EntryState>> entries_;
     std::vector<Hwnd> entryOrder_;
     int cascade_ = 0;
@@ -111,9 +127,21 @@ private:
     std::map<std::pair<Hwnd, int>, TimerId> slotTimers_;  // an entry window's (or the program's) by slot
 };
 
-}  // namespace qm::sim::kit
+// The shell of a program whose entry windows keep State (derived from
+// EntryState): entries made and found as State. Base is Shell or a shell of
+// programs alike that derives from it.
+template <class State, class Base = Shell>
+class ShellOf : public Base {
+protected:
+    using Base::Base;
 
-namespace qm::sim::kit {
+    // Makes the entry window w with a new State (see Shell::AddEntry).
+    State* AddEntry(WindowSpec w, int orderIndex) {
+        return static_cast<State*>(Base::AddEntry(std::move(w), std::make_unique<State>(), orderIndex));
+    }
+    // The state of an open entry window; null when there is no such window.
+    State* Find(Hwnd window) const { return static_cast<State*>(this->Entry(window)); }
+};
 
 // Where a named window of a layout is kept in a program's controls.
 template <class Controls>

@@ -39,9 +39,17 @@ std::optional<std::u16string> BranchDisplay(const std::vector<Branch>& branches,
 std::vector<Branch> Branches(const std::vector<Branch>& extra);
 
 template <class Info>
-class EntryShell : public LogiSubstitute {
+class EntryShell : public kit::ShellOf<Info, LogiSubstitute> {
+    using Base = kit::ShellOf<Info, LogiSubstitute>;
+
 public:
-    const Info* EntryInfo(Hwnd window) const { return static_cast<const Info*>(Entry(window)); }
+    const Info* EntryInfo(Hwnd window) const { return Find(window); }
+    // The main list dialog, which holds the reception button.
+    Hwnd MainListDialog() const { return this->MainNamed("mainList"); }
+    // As if the reception button had been pressed (without --entry-delay): the new window.
+    Hwnd OpenEntryWindow() { return this->OpenNewEntry(); }
+    // Opens stored order k in a modify window; null when there is no such order.
+    Hwnd OpenOrderForModify(std::size_t k) { return this->ShowStoredOrder(k); }
     // The branch table: digits -> "로지본사 > name (number)".
     std::optional<std::u16string> BranchDisplayText(const std::u16string& typed) const {
         return BranchDisplay(branches_, typed);
@@ -51,9 +59,23 @@ protected:
     enum TimerSlot { kCustomerTimer = 1, kBranchTimer, kOwnTimer };
 
     EntryShell(Host& host, const Options& options, std::u16string site)
-        : LogiSubstitute(host, options, std::move(site)), logi_(options), branches_(Branches(options.extraBranches)) {}
+        : Base(host, options, std::move(site)), logi_(options), branches_(Branches(options.extraBranches)) {}
 
-    Info* Find(Hwnd window) const { return static_cast<Info*>(Entry(window)); }
+    // What this template uses of its (dependent) base.
+    using Base::AddEntry;
+    using Base::After;
+    using Base::Box;
+    using Base::Cancel;
+    using Base::Find;
+    using Base::FindCustomer;
+    using Base::host_;
+    using Base::main_;
+    using Base::Omit;
+    using Base::OnEnter;
+    using Base::OnTab;
+    using Base::SetTextOf;
+    using Base::TextOf;
+
     MapView* MapOf(Hwnd entry) override { return Find(entry); }
 
     using Controls = decltype(Info::controls);
@@ -69,7 +91,7 @@ protected:
         w.text = order ? u"오더 수정" : u"오더 접수";
         w.owner = main_;
         w.rect = {120, 80, 120 + width, 80 + height};
-        auto* e = static_cast<Info*>(AddEntry(w, std::make_unique<Info>(), orderIndex));
+        Info* e = AddEntry(w, orderIndex);
         if (!e) return nullptr;
         const kit::Built built = kit::BuildChildren(host_, layout, e->window, Omit(), {{"entry", e->window}});
         kit::TakeSlots(built, e->controls, SharedSlots());

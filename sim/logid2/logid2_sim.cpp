@@ -24,13 +24,7 @@ const kit::Slot<EntryControls> kSlots[] = {
 LogiD2Sim::LogiD2Sim(Host& host, Options options)
     : logi::EntryShell<EntryWindowInfo>(host, options, u"logid2.map.invalid"), options_(std::move(options)) {}
 
-bool LogiD2Sim::Start() {
-    if (!IsNull(main_)) return true;
-    const kit::Built built = StartMain(MainLayout(), "mainList", kIdReception, options_.entryDelayMs);
-    mainList_ = built.Get("mainList");
-    reception_ = built.Get("reception");
-    return !IsNull(main_);
-}
+kit::Shell::MainSpec LogiD2Sim::Main() const { return {MainLayout(), "mainList", kIdReception, options_.entryDelayMs}; }
 
 // --- entry windows ---------------------------------------------------------
 
@@ -67,8 +61,12 @@ void LogiD2Sim::OnEntryCommand(Hwnd window, int id, int code) {
     EntryWindowInfo* e = Find(window);
     if (!e) return;
     switch (id) {
-        case kIdRegister: Finish(window, RegisterStatus(*e)); break;
-        case kIdHold: Finish(window, u"held"); break;
+        case kIdRegister:
+            if (!RefuseUnregistered(window)) Finish(window, RegisterStatus(*e));
+            break;
+        case kIdHold:
+            if (!RefuseUnregistered(window)) Finish(window, u"held");
+            break;
         case kIdInquiry:
             if (!RefuseUnregistered(window)) AskInquiryType(window);
             break;
@@ -144,16 +142,9 @@ void LogiD2Sim::AskInquiryType(Hwnd window) {
         });
 }
 
-void LogiD2Sim::Finish(Hwnd window, const std::u16string& status) {
-    if (RefuseUnregistered(window)) return;
-    EntryWindowInfo* e = Find(window);
-    if (!e) return;
-    StoredOrder o = ReadOrder(*e);
-    o.status = status;
+void LogiD2Sim::OnFinishing(const kit::EntryState& e, StoredOrder& o) const {
     // A stored inquiry keeps its type.
-    if (const auto k = ShownOrder(*e)) o.inquiryType = status == u"inquiry" ? Orders()[*k].inquiryType : u"";
-    Save(*e, std::move(o));
-    host_.Destroy(window);
+    if (const auto k = ShownOrder(e)) o.inquiryType = o.status == u"inquiry" ? Orders()[*k].inquiryType : u"";
 }
 
 }  // namespace qm::sim::logid2

@@ -65,21 +65,12 @@ class LogiD2Sim final : public logi::EntryShell<EntryWindowInfo> {
 public:
     LogiD2Sim(Host& host, Options options);
 
-    // Creates the main window and its main list. False when the main window
-    // could not be made.
-    bool Start() override;
-
-    Hwnd MainListDialog() const { return mainList_; }
-    Hwnd ReceptionButton() const { return reception_; }
-
-    // As if "접  수(&N)" had been pressed (without --entry-delay): the new window.
-    Hwnd OpenEntryWindow() { return OpenNewEntry(); }
-    // Opens stored order k in a modify window; null when there is no such order.
-    Hwnd OpenOrderForModify(std::size_t k) { return ShowStoredOrder(k); }
+    // Start(): the main window and its main list, whose "접  수(&N)" opens an entry window.
 
 private:
     enum { kPopupTimer = kOwnTimer };
 
+    MainSpec Main() const override;
     Hwnd CreateEntry(const StoredOrder* order, int orderIndex) override;
     void WireEntry(EntryWindowInfo& e);
     const char16_t* MileageRefusal(const EntryWindowInfo& e) const override;
@@ -87,12 +78,11 @@ private:
     void OnEntryCommand(Hwnd window, int id, int code);
     void OnPlaceChanged(Hwnd window);
     void ShowPlacePopup(Hwnd window);
-    void Finish(Hwnd window, const std::u16string& status);
+    void OnFinishing(const kit::EntryState& e, StoredOrder& o) const override;
     void AskInquiryType(Hwnd window);
     bool RefuseUnregistered(Hwnd window);
 
     Options options_;
-    Hwnd mainList_{}, reception_{};
 };
 
 }  // namespace qm::sim::logid2

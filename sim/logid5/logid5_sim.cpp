@@ -27,13 +27,7 @@ const kit::Slot<EntryControls> kSlots[] = {
 LogiD5Sim::LogiD5Sim(Host& host, Options options)
     : logi::EntryShell<EntryWindowInfo>(host, options, u"logid5.map.invalid"), options_(std::move(options)) {}
 
-bool LogiD5Sim::Start() {
-    if (!IsNull(main_)) return true;
-    const kit::Built built = StartMain(MainLayout(), "mainList", kIdReception, options_.entryDelayMs);
-    mainList_ = built.Get("mainList");
-    reception_ = built.Get("reception");
-    return !IsNull(main_);
-}
+kit::Shell::MainSpec LogiD5Sim::Main() const { return {MainLayout(), "mainList", kIdReception, options_.entryDelayMs}; }
 
 // --- entry windows ---------------------------------------------------------
 

@@ -60,17 +60,11 @@ class LogiD5Sim final : public logi::EntryShell<EntryWindowInfo> {
 public:
     LogiD5Sim(Host& host, Options options);
 
-    bool Start() override;
-
-    Hwnd MainListDialog() const { return mainList_; }
-    Hwnd ReceptionButton() const { return reception_; }
-
-    // As if "접  수" had been pressed (without --entry-delay): the new window.
-    Hwnd OpenEntryWindow() { return OpenNewEntry(); }
-    // Opens stored order k in a "수   정(&E)" window; null when there is no such order.
-    Hwnd OpenOrderForModify(std::size_t k) { return ShowStoredOrder(k); }
+    // Start(): the main window and its main list, whose "접  수" opens an
+    // entry window; a stored order opens in a "수   정(&E)" window.
 
 private:
+    MainSpec Main() const override;
     Hwnd CreateEntry(const StoredOrder* order, int orderIndex) override;
     void WireEntry(EntryWindowInfo& e);
     const char16_t* MileageRefusal(const EntryWindowInfo& e) const override;
@@ -82,7 +76,6 @@ private:
     bool KnownPlace(const std::u16string& text) const;
 
     Options options_;
-    Hwnd mainList_{}, reception_{};
 };
 
 }  // namespace qm::sim::logid5
