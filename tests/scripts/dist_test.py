@@ -2,6 +2,7 @@
 but its inputs and SOURCE_DATE_EPOCH."""
 import hashlib
 import os
+import re
 import subprocess
 import sys
 import tempfile
@@ -55,6 +56,28 @@ class Dist(unittest.TestCase):
                 self.assertEqual(info.date_time, time.gmtime(EPOCH)[:6], info.filename)
                 mode = 0o755 if info.filename.endswith(".exe") else 0o644
                 self.assertEqual(info.external_attr >> 16, 0o100000 | mode, info.filename)
+
+    def test_every_link_of_the_packed_documents_leads_to_a_packed_file(self):
+        self.assertEqual(self.pack(self.tmp.name).returncode, 0)
+        top = "quillmere-9.8.7-win64/"
+        with zipfile.ZipFile(os.path.join(self.tmp.name, "quillmere-9.8.7-win64.zip")) as z:
+            short = {n[len(top):] for n in z.namelist()}
+            with open(os.path.join(ROOT, "docs", "release-README.md"), "rb") as f:
+                self.assertEqual(z.read(top + "README.md"), f.read())
+            for wanted in ("include/quillmere.h", "docs/substitutes.md", "sim/logid2/README.md"):
+                self.assertIn(wanted, short)
+            self.assertNotIn("docs/release-README.md", short)
+            self.assertEqual([n for n in short if n.startswith("sim/") and not n.endswith("/README.md")], [])
+            links = 0
+            for name in sorted(n for n in short if n.endswith(".md")):
+                text = z.read(top + name).decode("utf-8")
+                for target in re.findall(r"\]\(([^)#\s]+)\)", text):
+                    if "://" in target:
+                        continue
+                    links += 1
+                    resolved = os.path.normpath(os.path.join(os.path.dirname(name), target)).replace(os.sep, "/")
+                    self.assertIn(resolved, short, "%s links to %s" % (name, target))
+            self.assertGreater(links, 10)
 
     def test_the_same_inputs_give_the_same_bytes_whatever_the_files_times(self):
         first, second = os.path.join(self.tmp.name, "a"), os.path.join(self.tmp.name, "b")
