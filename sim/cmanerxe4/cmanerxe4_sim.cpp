@@ -159,27 +159,14 @@ Hwnd CManerXE4Sim::CreateEntry(const StoredOrder* order, int orderIndex) {
 
 void CManerXE4Sim::FillFromOrder(EntryEdits& e, const StoredOrder& o) {
     const EntryControls& c = e.controls;
-    SetTextOf(c.phone, o.customerPhone);
-    SetTextOf(c.phone2, o.customerPhone2);
-    SetTextOf(c.branch, o.branchNumber);
-    SetTextOf(c.branchDisplay, o.branchDisplay);
-    SetTextOf(c.origin, o.origin.text);
-    SetTextOf(c.destination, o.destination.text);
+    ShowOrderTexts(c, o);
     for (std::size_t k = 0; k < 3; ++k) {
-        SetTextOf(c.via[k], o.via[k].text);
         const auto detail = o.extra.find("viaDetail" + std::to_string(k + 1));
         SetTextOf(c.viaDetail[k], detail == o.extra.end() ? std::u16string() : detail->second);
         e.via[k] = o.via[k].position;
         if (!o.via[k].text.empty()) e.viaSlots = static_cast<int>(k) + 1;
     }
     e.viaPanelOpen = e.viaSlots > 0;
-    SetTextOf(c.fare, o.fare);
-    SetTextOf(c.cash, o.cashAmount);
-    SetTextOf(c.card, o.cardAmount);
-    SetTextOf(c.mileage, o.mileageAmount);
-    SetTextOf(c.postpaid, o.postpaidAmount);
-    SetTextOf(c.driverMemo, o.driverMemo);
-    SetTextOf(c.memo2, o.memo2);
     // A payment CManerXE4 does not know shows as cash.
     const bool known = std::find(kPayTexts.begin(), kPayTexts.end(), o.payType) != kPayTexts.end();
     SetTextOf(c.payCombo, known ? o.payType : kPayTexts[0]);

@@ -103,6 +103,26 @@ protected:
     std::u16string TextOf(Hwnd box) const;
     // Sets a box's text unless --omit left it out.
     void SetTextOf(Hwnd box, const std::u16string& text);
+    // Shows a stored order's texts in the boxes programs name alike: phone,
+    // phone2, branch, branchDisplay, origin, destination, via (three), fare,
+    // cash, postpaid, mileage, card, driverMemo and memo2.
+    template <class Controls>
+    void ShowOrderTexts(const Controls& c, const StoredOrder& o) {
+        SetTextOf(c.phone, o.customerPhone);
+        SetTextOf(c.phone2, o.customerPhone2);
+        SetTextOf(c.branch, o.branchNumber);
+        SetTextOf(c.branchDisplay, o.branchDisplay);
+        SetTextOf(c.origin, o.origin.text);
+        SetTextOf(c.destination, o.destination.text);
+        for (std::size_t k = 0; k < 3; ++k) SetTextOf(c.via[k], o.via[k].text);
+        SetTextOf(c.fare, o.fare);
+        SetTextOf(c.cash, o.cashAmount);
+        SetTextOf(c.postpaid, o.postpaidAmount);
+        SetTextOf(c.mileage, o.mileageAmount);
+        SetTextOf(c.card, o.cardAmount);
+        SetTextOf(c.driverMemo, o.driverMemo);
+        SetTextOf(c.memo2, o.memo2);
+    }
 
     // Enter at box runs react (when given) and goes no further.
     void OnEnter(Hwnd box, std::function<void()> react);

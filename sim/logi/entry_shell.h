@@ -104,21 +104,8 @@ protected:
 
     void FillFromOrder(Info& e, const StoredOrder& o) {
         const auto& c = e.controls;
-        SetTextOf(c.phone, o.customerPhone);
+        this->ShowOrderTexts(c, o);
         SetTextOf(c.phoneDisplay, o.customerPhone);
-        SetTextOf(c.phone2, o.customerPhone2);
-        SetTextOf(c.branch, o.branchNumber);
-        SetTextOf(c.branchDisplay, o.branchDisplay);
-        SetTextOf(c.origin, o.origin.text);
-        SetTextOf(c.destination, o.destination.text);
-        for (std::size_t k = 0; k < 3; ++k) SetTextOf(c.via[k], o.via[k].text);
-        SetTextOf(c.fare, o.fare);
-        SetTextOf(c.cash, o.cashAmount);
-        SetTextOf(c.postpaid, o.postpaidAmount);
-        SetTextOf(c.mileage, o.mileageAmount);
-        SetTextOf(c.card, o.cardAmount);
-        SetTextOf(c.driverMemo, o.driverMemo);
-        SetTextOf(c.memo2, o.memo2);
         if (!IsNull(c.payCombo)) {
             const auto& items = PayItems();
             const auto it = std::find(items.begin(), items.end(), o.payType);
