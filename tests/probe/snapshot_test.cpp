@@ -52,7 +52,7 @@ TEST(Snapshot, EachSubstitutesScreenReplaysToTheReportOfTheScreenItself) {
             // Masked, the boxes keep their lengths: every anchor and entry state is found alike.
             const snapshot::Snapshot masked = TakeThroughFile(desk, live, false);
             const Report replayed = replay::Replay(masked, options);
-            EXPECT_EQ(ExitCode(live), ExitCode(replayed));
+            EXPECT_EQ(ExitCode(live), ExitCode(replayed)) << RenderTable(replayed);
             ASSERT_EQ(live.adapters[0].entries.size(), replayed.adapters[0].entries.size());
             for (std::size_t i = 0; i < live.adapters[0].entries.size(); ++i)
                 EXPECT_EQ(live.adapters[0].entries[i].state, replayed.adapters[0].entries[i].state);
@@ -63,6 +63,59 @@ TEST(Snapshot, EachSubstitutesScreenReplaysToTheReportOfTheScreenItself) {
             }
         }
     }
+}
+
+// Without --with-texts a snapshot keeps the texts the robot looks for and the
+// kind and size of every other (docs/snapshots.md has the same table).
+TEST(Snapshot, MaskingKeepsWhatTheRobotLooksForWindowKindByWindowKind) {
+    struct Case {
+        const char* what;
+        WindowKind kind;
+        bool besideABox;  // its sibling before it is an edit box
+        std::u16string caption;
+        std::u16string kept;
+    };
+    const Case cases[] = {
+        {"a window title", WindowKind::Dialog, false, u"홍길동 님 오더 3", u"<digits+Hangul 5-16>"},
+        {"a dialog an anchor names", WindowKind::Dialog, false, u"메인리스트", u"메인리스트"},
+        {"a container", WindowKind::Container, false, u"Panel1", u"<digits+Latin 5-16>"},
+        {"a button", WindowKind::Button, false, u"확인", u"확인"},
+        {"a button beside a box", WindowKind::Button, true, u"홍길동", u"<Hangul 1-4>"},
+        {"an anchor button beside a box", WindowKind::Button, true, u"업체지원", u"업체지원"},
+        {"a check box beside a box", WindowKind::CheckBox, true, u"VIP Kim", u"<Latin 5-16>"},
+        {"a label", WindowKind::Label, false, u"요금", u"요금"},
+        {"a label beside a box", WindowKind::Label, true, u"010-1234-5678", u"<digits+signs 5-16>"},
+        {"an anchor label beside a box", WindowKind::Label, true, u"현금", u"현금"},
+        {"an edit box's caption", WindowKind::Edit, false, u"현금", u"<Hangul 1-4>"},
+        {"a combo box's caption", WindowKind::Combo, false, u"현금", u"<Hangul 1-4>"},
+        {"an empty caption", WindowKind::Label, true, u"", u""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WindowTree tree;
+        tree.windows.push_back({.handle = Hwnd{1}, .kind = WindowKind::Dialog});
+        if (c.besideABox) tree.windows.push_back({.handle = Hwnd{2}, .parent = Hwnd{1}, .kind = WindowKind::Edit});
+        tree.windows.push_back({.handle = Hwnd{3}, .parent = Hwnd{1}, .caption = c.caption, .kind = c.kind});
+        snapshot::MaskTexts(tree, AllAnchorTexts());
+        EXPECT_EQ(Utf16ToUtf8(c.kept), Utf16ToUtf8(tree.windows.back().caption));
+    }
+
+    // What boxes show, line by line; a combo box keeps its selection, its
+    // selected item reading as it shows; an empty box stays empty.
+    WindowTree boxes;
+    boxes.windows.push_back({.handle = Hwnd{1}, .kind = WindowKind::Edit, .shown = u"서울역\r\n강남역 2번 출구",
+                             .lines = {u"서울역", u"강남역 2번 출구"}});
+    boxes.windows.push_back({.handle = Hwnd{2}, .kind = WindowKind::Combo, .shown = u"카드",
+                             .items = {u"현금", u"카드"}, .selection = 1});
+    boxes.windows.push_back({.handle = Hwnd{3}, .kind = WindowKind::Edit});
+    snapshot::MaskTexts(boxes, AllAnchorTexts());
+    EXPECT_EQ(u"<Hangul 1-4>\r\n<digits+Hangul 5-16>", boxes.windows[0].shown);
+    EXPECT_EQ((std::vector<std::u16string>{u"<Hangul 1-4>", u"<digits+Hangul 5-16>"}), boxes.windows[0].lines);
+    EXPECT_EQ(boxes.windows[1].items.at(1), boxes.windows[1].shown);
+    EXPECT_EQ(1, boxes.windows[1].selection);
+    EXPECT_TRUE(boxes.windows[2].shown.empty());
+    EXPECT_TRUE(snapshot::IsMaskedText(boxes.windows[0].shown));
+    EXPECT_FALSE(snapshot::IsMaskedText(u"<Back"));
 }
 
 // A program that stops answering still yields a snapshot, marked partial,

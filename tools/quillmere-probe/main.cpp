@@ -132,7 +132,7 @@ int wmain(int argc, wchar_t** argv) {
         }
         Write(Stream::Error, "quillmere-probe: " + std::to_string(snapshot.tree.windows.size()) + " windows of " +
                                  std::to_string(snapshot.programs.size()) + " program(s) written to " + file +
-                                 (snapshot.withTexts ? "" : " (what edit and combo boxes show replaced by '*')") +
+                                 (snapshot.withTexts ? "" : " (texts the robot does not look for replaced by their kind and size)") +
                                  (snapshot.tree.partial ? "; partial: " + snapshot.tree.partialReason : std::string()) + "\n");
     }
     return qm::probe::ExitCode(report);

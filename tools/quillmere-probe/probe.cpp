@@ -2,11 +2,13 @@
 // windows, control map and map windows, as the adapter itself finds them.
 #include "tools/quillmere-probe/probe.h"
 
+#include <algorithm>
 #include <array>
 #include <span>
 
 #include "adapters/cmanerxe4/cmanerxe4.h"
 #include "adapters/icon2013/icon2013.h"
+#include "adapters/logi/logi_windows.h"
 #include "adapters/logid2/logid2.h"
 #include "adapters/logid5/logid5.h"
 #include "adapters/registry.h"
@@ -25,8 +27,9 @@ const char kUsage[] =
     "  --open-new  press the program's reception button once and look at the fresh\n"
     "              entry window it opens (otherwise nothing is pressed or typed)\n"
     "  --snapshot FILE  also write every window of the programs to FILE, to replay\n"
-    "              and compare elsewhere with quillmere-replay; what edit and combo\n"
-    "              boxes show is replaced by '*' unless --with-texts\n"
+    "              and compare elsewhere with quillmere-replay; texts the robot\n"
+    "              does not look for are replaced by their kind and size unless\n"
+    "              --with-texts\n"
     "  --version   print this program's version\n"
     "Exit codes: 0 every anchor of every running program found, 1 one is missing (or\n"
     "the program stopped answering, or the one program asked for is not running),\n"
@@ -293,7 +296,52 @@ ProbeFunction ProbeFor(int kind) {
     }
 }
 
+template <class Port>
+void AddAnchorTexts(AnchorTexts& texts) {
+    auto add = [&](const Recogniser& r) {
+        for (std::u16string_view t : r.texts) {
+            if (t.empty()) continue;
+            if (r.match == TextMatch::Contains) texts.parts.emplace_back(t);
+            else texts.whole.emplace(t);
+        }
+    };
+    for (const ChainLink& link : Port::ReceptionChain()) add(link.anchor.recogniser);
+    for (const auto& map : Traits<Port>::Maps()) {
+        for (const auto& row : map) {
+            add(row.anchor.recogniser);
+            for (const auto& field : row.fields)
+                if (!field.text.empty()) texts.whole.emplace(field.text);
+        }
+    }
+    for (const MapWindowSpec& m : Port::MapWindows())
+        if (m.caption != nullptr) texts.whole.emplace(m.caption);
+}
+
 }  // namespace
+
+bool AnchorTexts::Names(std::u16string_view text) const {
+    if (whole.find(text) != whole.end()) return true;
+    return std::any_of(parts.begin(), parts.end(), [&](const std::u16string& p) { return text.find(p) != std::u16string_view::npos; });
+}
+
+const AnchorTexts& AllAnchorTexts() {
+    static const AnchorTexts texts = [] {
+        AnchorTexts t;
+        AddAnchorTexts<CCallPortLogiD2>(t);
+        AddAnchorTexts<CCallPortLogiD5>(t);
+        AddAnchorTexts<CCallPortCManerXE4>(t);
+        AddAnchorTexts<CCallPortIcon2013>(t);
+        // What the entry-window tests look for beside the tables: the Logi entry
+        // buttons, and the label before the customer search box (LogiD5, Icon2013).
+        for (const Recogniser* r : {&logi::kIsEntryRegisterOrModifyButton, &logi::kIsEntryHoldButton,
+                                    &logi::kIsEntryInquiryButton, &logi::kIsEntryCancelButton})
+            for (std::u16string_view text : r->texts)
+                if (!text.empty()) t.whole.emplace(text);
+        t.whole.emplace(u"고객검색");
+        return t;
+    }();
+    return texts;
+}
 
 Report Run(const DesktopFor& desktopFor, const Options& options, const DelayProfile& profile) {
     Report report;

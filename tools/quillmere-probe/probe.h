@@ -13,7 +13,9 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "callport/control_map.h"
@@ -135,6 +137,16 @@ struct Report {
 using DesktopFor = std::function<Desktop&(int adapterKind)>;
 
 Report Run(const DesktopFor& desktopFor, const Options& options, const DelayProfile& profile = kNormalProfile);
+
+// The texts the robot looks for on a screen: every literal of the adapters'
+// reception chains, control maps (the anchors, and the texts a control must
+// show) and map windows. A snapshot keeps a text that names one of them.
+struct AnchorTexts {
+    std::set<std::u16string, std::less<>> whole;  // matched as the whole text
+    std::vector<std::u16string> parts;            // matched as part of a text
+    bool Names(std::u16string_view text) const;
+};
+const AnchorTexts& AllAnchorTexts();
 
 // The probe reads windows a running request is changing, and with --open-new
 // presses a reception button, so it takes the desk like a robot, but waits for

@@ -58,6 +58,15 @@ std::string Key(const WindowRecord& w) {
            std::to_string(w.id);
 }
 
+// The same window in both snapshots, as far as its siblings go: what Key
+// says, where a caption masked at the desk (it sat beside a box in one
+// snapshot only, say) stands for any caption.
+bool Same(const WindowRecord& a, const WindowRecord& b) {
+    if (a.className != b.className || a.id != b.id) return false;
+    return HoldsData(a) || HoldsData(b) || a.caption == b.caption || snapshot::IsMaskedText(a.caption) ||
+           snapshot::IsMaskedText(b.caption);
+}
+
 std::string Describe(const WindowRecord& w) {
     std::string s = Utf16ToUtf8(w.className);
     if (!HoldsData(w) && !w.caption.empty()) s += " \"" + Utf16ToUtf8(w.caption) + "\"";
@@ -127,7 +136,7 @@ private:
         const std::size_t n = xs.size(), m = ys.size();
         if (n * m > kMaxAlignCells) {
             for (std::size_t i = 0, j = 0; i < n && j < m; ++i, ++j) {
-                if (Key(*a_.windows[xs[i]]) == Key(*b_.windows[ys[j]])) pairs.emplace_back(i, j);
+                if (Same(*a_.windows[xs[i]], *b_.windows[ys[j]])) pairs.emplace_back(i, j);
             }
             return pairs;
         }
@@ -135,9 +144,9 @@ private:
         auto at = [&](std::size_t i, std::size_t j) -> std::uint32_t& { return table[i * (m + 1) + j]; };
         for (std::size_t i = n; i-- > 0;)
             for (std::size_t j = m; j-- > 0;)
-                at(i, j) = Key(*a_.windows[xs[i]]) == Key(*b_.windows[ys[j]]) ? at(i + 1, j + 1) + 1 : std::max(at(i + 1, j), at(i, j + 1));
+                at(i, j) = Same(*a_.windows[xs[i]], *b_.windows[ys[j]]) ? at(i + 1, j + 1) + 1 : std::max(at(i + 1, j), at(i, j + 1));
         for (std::size_t i = 0, j = 0; i < n && j < m;) {
-            if (Key(*a_.windows[xs[i]]) == Key(*b_.windows[ys[j]])) {
+            if (Same(*a_.windows[xs[i]], *b_.windows[ys[j]])) {
                 pairs.emplace_back(i++, j++);
             } else if (at(i + 1, j) >= at(i, j + 1)) {
                 ++i;

@@ -73,7 +73,14 @@ Snapshot Take(const probe::DesktopFor& desktopFor, const probe::Report& report, 
             break;
         }
     }
-    if (!withTexts) MaskTypedTexts(s.tree);
+    if (!withTexts) {
+        // Some programs' main windows are found by their title too.
+        probe::AnchorTexts anchors = probe::AllAnchorTexts();
+        for (const Program& p : s.programs)
+            for (const WindowRecord& w : s.tree.windows)
+                if (w.handle == p.mainWindow) anchors.whole.insert(w.caption);
+        MaskTexts(s.tree, anchors);
+    }
     return s;
 }
 

@@ -72,8 +72,26 @@ struct Snapshot {
 // The windows every program of the report that runs can reach: the top-level
 // windows of its processes (main window, entry windows, owned popups, message
 // boxes, map dialogs) with their descendants, each program read on its own
-// desktop. Typed texts are masked unless withTexts.
+// desktop. Texts are masked (MaskTexts) unless withTexts.
 Snapshot Take(const probe::DesktopFor& desktopFor, const probe::Report& report, bool withTexts);
+
+// Keeps the texts the robot looks for and the shape of every other:
+//  - a caption that names an anchor (anchors.Names) stays, of any window but
+//    an edit or combo box;
+//  - a button's, check box's or label's caption stays unless the window sits
+//    beside an edit or combo box (the sibling before or after it in z-order);
+//  - every other text becomes MaskedText of it: the captions of dialogs and
+//    containers (window titles), of boxes and of buttons and labels beside
+//    them, what boxes show, their lines and a combo box's items.
+// Classes, ids, styles, rectangles, relations, check states and selections stay.
+void MaskTexts(WindowTree& tree, const probe::AnchorTexts& anchors);
+// The kind and size of a text without the text: "010-1234-5678" reads
+// "<digits+signs 5-16>" (digits, Hangul, Latin, signs; 1-4, 5-16, 17-64, 65-256
+// or 257+ units), line by line; an empty text stays empty, so a box's
+// fresh-or-filled test gives the same answer.
+std::u16string MaskedText(std::u16string_view text);
+// Whether text is what MaskedText makes of a text that was not empty.
+bool IsMaskedText(std::u16string_view text);
 
 std::string ToJson(const Snapshot& snapshot);
 
