@@ -3,15 +3,16 @@
 #include <stdexcept>
 #include <vector>
 
+#include "core/request_block.h"
+#include "include/quillmere.h"
+
+// The block callers in C exchange is the robot's.
+static_assert(sizeof(quillmere_request) == sizeof(qm::RequestBlock));
+static_assert(QUILLMERE_BLOCK_SIZE == qm::kRequestBlockSize);
+
 namespace qm::call {
 
 ChildProcess::ChildProcess(const std::wstring& program, const std::wstring& commandLine, bool captureStdout) {
-    job_.reset(::CreateJobObjectW(nullptr, nullptr));
-    if (!job_) throw std::runtime_error("cannot create a job object");
-    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    ::SetInformationJobObject(job_.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
-
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     win32::UniqueHandle outputWrite;
@@ -29,16 +30,14 @@ ChildProcess::ChildProcess(const std::wstring& program, const std::wstring& comm
     }
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
     line.push_back(L'\0');
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, captureStdout, CREATE_SUSPENDED, nullptr,
-                          nullptr, &startup, &info)) {
+    // Started the way include/quillmere.h starts the robot for callers in C:
+    // in a job that ends it with the job's handle.
+    quillmere_child child{};
+    if (!quillmere_start_child(program.c_str(), line.data(), captureStdout, &startup, &child))
         throw std::runtime_error("cannot start the program (error " + std::to_string(::GetLastError()) + ")");
-    }
-    process_.reset(info.hProcess);
-    win32::UniqueHandle thread(info.hThread);
-    pid_ = info.dwProcessId;
-    ::AssignProcessToJobObject(job_.get(), process_.get());
-    ::ResumeThread(thread.get());
+    job_.reset(child.job);
+    process_.reset(child.process);
+    pid_ = child.process_id;
 }
 
 ChildProcess::~ChildProcess() {
@@ -60,9 +59,8 @@ bool ChildProcess::Wait(DWORD timeoutMs) {
 }
 
 void ChildProcess::Kill() {
-    ::TerminateJobObject(job_.get(), 1);
-    ::TerminateProcess(process_.get(), 1);
-    ::WaitForSingleObject(process_.get(), 5000);
+    quillmere_child child{job_.get(), process_.get(), pid_};
+    quillmere_end_child(&child);
 }
 
 double ChildProcess::CpuMs() const {
