@@ -45,7 +45,7 @@ constexpr std::size_t kMaxNesting = 16;
 // owners, is not of a desk: Windows refuses to nest windows more than 50 deep
 // unless its USERNestedWindowLimit is raised. Every walk of a snapshot's tree
 // (the loader's, the diff's, the probe's own searches on the fake desktop)
-// then stays within a thread's stack of 1 MB, whatever it is.
+// then stays well within the 1 MB stack of a Windows program's main thread.
 constexpr std::size_t kMaxDepth = 256;
 
 struct Program {
