@@ -459,24 +459,12 @@ void CManerXE4Sim::OpenViaMap(Hwnd window, std::size_t k) {
 StoredOrder CManerXE4Sim::ReadOrder(const kit::EntryState& state) const {
     const auto& e = static_cast<const EntryEdits&>(state);
     const EntryControls& c = e.controls;
-    StoredOrder o;
-    o.branchNumber = TextOf(c.branch);
-    o.branchDisplay = TextOf(c.branchDisplay);
-    o.customerPhone = TextOf(c.phone);
-    o.customerPhone2 = TextOf(c.phone2);
-    o.payType = TextOf(c.payCombo);
-    o.fare = TextOf(c.fare);
-    o.cashAmount = TextOf(c.cash);
-    o.postpaidAmount = TextOf(c.postpaid);
-    o.mileageAmount = TextOf(c.mileage);
-    o.cardAmount = TextOf(c.card);
+    StoredOrder o = ReadOrderTexts(c);
     o.consignment = e.consignment;
-    o.driverMemo = TextOf(c.driverMemo);
-    o.memo2 = TextOf(c.memo2);
-    o.origin = {TextOf(c.origin), e.origin};
-    o.destination = {TextOf(c.destination), e.destination};
+    o.origin.position = e.origin;
+    o.destination.position = e.destination;
     for (std::size_t k = 0; k < 3; ++k) {
-        o.via[k] = {TextOf(c.via[k]), e.via[k]};
+        o.via[k].position = e.via[k];
         const std::u16string detail = TextOf(c.viaDetail[k]);
         if (!detail.empty()) o.extra["viaDetail" + std::to_string(k + 1)] = detail;
     }

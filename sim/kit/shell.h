@@ -123,6 +123,28 @@ protected:
         SetTextOf(c.driverMemo, o.driverMemo);
         SetTextOf(c.memo2, o.memo2);
     }
+    // The same boxes read back into an order, and the payment from payCombo;
+    // the places' positions and the rest are the program's.
+    template <class Controls>
+    StoredOrder ReadOrderTexts(const Controls& c) const {
+        StoredOrder o;
+        o.branchNumber = TextOf(c.branch);
+        o.branchDisplay = TextOf(c.branchDisplay);
+        o.customerPhone = TextOf(c.phone);
+        o.customerPhone2 = TextOf(c.phone2);
+        o.payType = TextOf(c.payCombo);
+        o.fare = TextOf(c.fare);
+        o.cashAmount = TextOf(c.cash);
+        o.postpaidAmount = TextOf(c.postpaid);
+        o.mileageAmount = TextOf(c.mileage);
+        o.cardAmount = TextOf(c.card);
+        o.driverMemo = TextOf(c.driverMemo);
+        o.memo2 = TextOf(c.memo2);
+        o.origin.text = TextOf(c.origin);
+        o.destination.text = TextOf(c.destination);
+        for (std::size_t k = 0; k < 3; ++k) o.via[k].text = TextOf(c.via[k]);
+        return o;
+    }
 
     // Enter at box runs react (when given) and goes no further.
     void OnEnter(Hwnd box, std::function<void()> react);

@@ -122,24 +122,13 @@ protected:
     StoredOrder ReadOrder(const kit::EntryState& state) const override {
         const Info& e = static_cast<const Info&>(state);
         const auto& c = e.controls;
-        StoredOrder o;
-        o.branchNumber = TextOf(c.branch);
-        o.branchDisplay = TextOf(c.branchDisplay);
-        o.customerPhone = TextOf(c.phoneDisplay);
-        if (o.customerPhone.empty()) o.customerPhone = TextOf(c.phone);
-        o.customerPhone2 = TextOf(c.phone2);
-        o.payType = TextOf(c.payCombo);
-        o.fare = TextOf(c.fare);
-        o.cashAmount = TextOf(c.cash);
-        o.postpaidAmount = TextOf(c.postpaid);
-        o.mileageAmount = TextOf(c.mileage);
-        o.cardAmount = TextOf(c.card);
+        StoredOrder o = this->ReadOrderTexts(c);
+        // The customer found, else the telephone as typed.
+        if (const std::u16string shown = TextOf(c.phoneDisplay); !shown.empty()) o.customerPhone = shown;
         o.consignment = !IsNull(c.consign) && host_.GetCheck(c.consign);
-        o.driverMemo = TextOf(c.driverMemo);
-        o.memo2 = TextOf(c.memo2);
-        o.origin = {TextOf(c.origin), e.points.origin};
-        o.destination = {TextOf(c.destination), e.points.destination};
-        for (std::size_t k = 0; k < 3; ++k) o.via[k] = {TextOf(c.via[k]), e.points.via[k]};
+        o.origin.position = e.points.origin;
+        o.destination.position = e.points.destination;
+        for (std::size_t k = 0; k < 3; ++k) o.via[k].position = e.points.via[k];
         return o;
     }
 
