@@ -1,7 +1,7 @@
 // A kept snapshot (tests/snapshots) against a copy changed the way a vendor's
 // update changes a screen: windows moved to another parent or place with what
-// they hold, renamed, given another class or id, removed with their children,
-// or added. The first byte picks the snapshot, each next four one change.
+// they hold, renamed (or masked, as a snapshot taken without its texts is),
+// given another class or id, removed with their children, or added. The first byte picks the snapshot, each next four one change.
 // Compared both ways the diff runs without harm (the sanitizers watch), names
 // no more windows than there are, prints UTF-8, and the changed copy compared
 // with itself differs in nothing.
@@ -58,7 +58,9 @@ public:
         const std::size_t i = a % ws.size();
         switch (what % 5) {
         case 0: Move(i, b % ws.size(), c); break;
-        case 1: ws[i].caption = b & 1 ? ws[i].caption + u"'" : captions_[b % captions_.size()]; break;
+        case 1:  // another window's caption, one more sign, or masked as at the desk
+            ws[i].caption = b % 3 == 0 ? captions_[c % captions_.size()] : b % 3 == 1 ? ws[i].caption + u"'" : snapshot::MaskedText(ws[i].caption);
+            break;
         case 2:
             if (b & 1) {
                 ws[i].id = ws[c % ws.size()].id;

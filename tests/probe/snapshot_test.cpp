@@ -343,6 +343,10 @@ TEST(Snapshot, FilesThatAreNotSnapshotsAreRefusedWithWhatIsWrong) {
     EXPECT_EQ(replay::kExitBadInput, replay::Main({"--diff", bad.string()}, out, err));
     EXPECT_EQ(replay::kExitBadInput, replay::Main({bad.string(), "--open-new"}, out, err));
     fs::remove(bad);
+    // Its version, as every program prints it: exit code 0.
+    out.clear();
+    EXPECT_EQ(0, replay::Main({"--version"}, out, err));
+    EXPECT_EQ(0u, out.rfind("quillmere-replay ", 0)) << out;
 }
 
 // The snapshots taken of the real substitutes under Wine (tests/snapshots):
