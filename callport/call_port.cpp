@@ -128,24 +128,28 @@ int ReadViaBoxes(Desktop& desktop, std::size_t bufferUnits, const Hwnd (&names)[
     return result::kSuccess;
 }
 
-void PostCommandAndMouseClick(Desktop& desktop, Hwnd parent, Hwnd control) {
+bool PostCommandAndMouseClick(Desktop& desktop, Hwnd parent, Hwnd control) {
     const int id = desktop.GetDlgCtrlID(control);
     PostUnlessNotResponding(desktop, parent, WM_COMMAND, MakeWParam(id & 0xFFFF, BN_CLICKED), static_cast<std::intptr_t>(control));
     desktop.Sleep(200);
     // A real click would wait in the queue of a program that stopped answering.
-    if (desktop.NotResponding()) return;
+    if (desktop.NotResponding()) return false;
     const std::optional<WindowInfo> info = desktop.GetWindowInfo(control);
     // Without the control's place there is nowhere sensible to click: a real
     // click lands wherever the cursor happens to be, so none is made.
-    if (!info) return;
+    if (!info) return false;
     const std::optional<Point> saved = desktop.GetCursorPos();
-    desktop.SetCursorPos(Point{info->client.right, info->client.bottom + 10});
+    const Point at{info->client.right, info->client.bottom + 10};
     desktop.Sleep(200);
-    desktop.MouseEvent(MOUSEEVENTF_LEFTDOWN);
-    desktop.MouseEvent(MOUSEEVENTF_LEFTUP);
+    // Real input goes to whatever window is under the point: only the dispatch
+    // program's own windows are clicked.
+    const std::uint32_t program = desktop.GetWindowProcessId(parent);
+    const bool ours = program != 0 && desktop.GetWindowProcessId(desktop.WindowFromPoint(at)) == program;
+    const bool clicked = ours && desktop.ClickAt(at);
     desktop.Sleep(200);
     // The cursor goes back only to a place we know.
-    if (saved) desktop.SetCursorPos(*saved);
+    if (clicked && saved) desktop.SetCursorPos(*saved);
+    return clicked;
 }
 
 bool CCallPort::WaitMainWindow() {

@@ -57,9 +57,12 @@ int ReadPlaceBox(Desktop& desktop, std::size_t bufferUnits, Hwnd box, PlaceRecor
 int ReadViaBoxes(Desktop& desktop, std::size_t bufferUnits, const Hwnd (&names)[3], const Hwnd (&details)[3],
                  PlaceRecord (&via)[3], ViaDetail detail, int& count);
 // Posts the control's BN_CLICKED command to parent, then a real mouse click just
-// below the control's client area, and puts the cursor back. When the control's
-// rectangles cannot be read no real click is made and the cursor stays put.
-void PostCommandAndMouseClick(Desktop& desktop, Hwnd parent, Hwnd control);
+// below the control's client area, and puts the cursor back. The click is made
+// only on a window of the parent's own process: where the control's rectangles
+// cannot be read, or another program's window (a notification, the operator's
+// own program) lies over the point, no real click is made and the cursor stays
+// put; the step's own check then decides. True when the click was made.
+bool PostCommandAndMouseClick(Desktop& desktop, Hwnd parent, Hwnd control);
 
 class CCallPort {
 public:

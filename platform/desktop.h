@@ -44,6 +44,12 @@ struct WindowInfo {
     std::uint32_t style = 0;
 };
 
+// Whether real input (clicks, keys) and the foreground reach this session's
+// desktop: not while the session is locked or disconnected, nor while another
+// desktop takes the input (the secure desktop of an elevation prompt, the lock
+// screen).
+enum class InputDesk { Ready, SessionLocked, SessionDisconnected, OtherDesktop };
+
 // GetWindow's relations; Owner is GW_OWNER (a top-level window's owner).
 enum class Relation { Child, Next, Previous, EnabledPopup, Owner };
 
@@ -169,6 +175,15 @@ public:
     virtual bool SetCursorPos(Point screen) = 0;
     virtual std::optional<Point> GetCursorPos() = 0;
     virtual void MouseEvent(std::uint32_t flags) = 0;  // mouse_event(flags, 0, 0, 0, 0)
+    // The window under a screen point (WindowFromPoint); null for none.
+    virtual Hwnd WindowFromPoint(Point screen) = 0;
+    // A real left click at a screen point: the cursor moved there, the button
+    // pressed and let go, handed to the system as one piece of input
+    // (SendInput), so that no other input comes between them. False when the
+    // system took less than all of it.
+    virtual bool ClickAt(Point screen) = 0;
+    // Whether real input can reach this desktop now.
+    virtual InputDesk InputDeskState() = 0;
 
     // Every wait of the robot goes through here.
     virtual void Sleep(std::uint32_t milliseconds) = 0;

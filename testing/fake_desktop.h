@@ -362,7 +362,8 @@ public:
     // The deepest visible window whose rectangle holds the point (children
     // before their parent, the first child in z-order first, top-level windows
     // in z-order; minimised windows hold no point). Null when none.
-    Hwnd WindowFromPoint(Point screen) const;
+    // The window a real click at the point would reach.
+    Hwnd HitTest(Point screen) const;
 
     // ---- Activation ----
     // SetForegroundWindow/SetActiveWindow are recorded and succeed (SetActiveWindow
@@ -423,6 +424,12 @@ public:
     bool SetCursorPos(Point screen) override;
     std::optional<Point> GetCursorPos() override;
     void MouseEvent(std::uint32_t flags) override;
+    Hwnd WindowFromPoint(Point screen) override { return HitTest(screen); }
+    // The cursor moved to the point, then LEFTDOWN and LEFTUP as MouseEvent routes them.
+    bool ClickAt(Point screen) override;
+    InputDesk InputDeskState() override { return inputDesk_; }
+    // What InputDeskState reports from now on (Ready until set).
+    void SetInputDeskState(InputDesk state) { inputDesk_ = state; }
     // Delivers what is queued, then moves the clock by ms, firing the timers that
     // fall due in order (each followed by the messages it posted).
     // Throws std::logic_error when called from inside a hook or a timer.
@@ -517,6 +524,7 @@ private:
     std::vector<RecordedMessage> log_;
 
     Point cursor_{};
+    InputDesk inputDesk_ = InputDesk::Ready;
     Hwnd capture_{};
     std::vector<RealClick> clicks_;
     std::map<int, Hwnd> focus_;

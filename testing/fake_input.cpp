@@ -30,7 +30,7 @@ bool FakeDesktop::SetCursorPos(Point screen) {
 
 std::optional<Point> FakeDesktop::GetCursorPos() { return cursor_; }
 
-Hwnd FakeDesktop::WindowFromPoint(Point screen) const {
+Hwnd FakeDesktop::HitTest(Point screen) const {
     for (Hwnd t : topLevel_) {
         const Window* w = Find(t);
         if (!w->visible || w->minimized || !Contains(ScreenRect(*w), screen)) continue;
@@ -55,7 +55,7 @@ Hwnd FakeDesktop::WindowFromPoint(Point screen) const {
 
 void FakeDesktop::MouseEvent(std::uint32_t flags) {
     if (flags & m::MOUSEEVENTF_LEFTDOWN) {
-        const Hwnd hit = WindowFromPoint(cursor_);
+        const Hwnd hit = HitTest(cursor_);
         RealClick click{cursor_, hit, true, false};
         if (const Window* w = Find(hit)) {
             const Hwnd root = Root(hit);
@@ -72,7 +72,7 @@ void FakeDesktop::MouseEvent(std::uint32_t flags) {
         clicks_.push_back(click);
     }
     if (flags & m::MOUSEEVENTF_LEFTUP) {
-        const Hwnd target = Find(capture_) ? capture_ : WindowFromPoint(cursor_);
+        const Hwnd target = Find(capture_) ? capture_ : HitTest(cursor_);
         capture_ = kNoWindow;
         RealClick click{cursor_, target, false, false};
         if (const Window* w = Find(target)) {
@@ -84,6 +84,13 @@ void FakeDesktop::MouseEvent(std::uint32_t flags) {
         }
         clicks_.push_back(click);
     }
+}
+
+bool FakeDesktop::ClickAt(Point screen) {
+    SetCursorPos(screen);
+    MouseEvent(m::MOUSEEVENTF_LEFTDOWN);
+    MouseEvent(m::MOUSEEVENTF_LEFTUP);
+    return true;
 }
 
 }  // namespace qm::testing

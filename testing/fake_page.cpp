@@ -253,7 +253,7 @@ std::shared_ptr<PageRootDocument> FakeDesktop::ObjectFromLresult(Module oleacc, 
 }
 
 std::shared_ptr<PageAccessible> FakeDesktop::AccessibleObjectFromPoint(Point screen) {
-    for (const Window* w = Find(WindowFromPoint(screen)); w; w = Find(w->parent)) {
+    for (const Window* w = Find(HitTest(screen)); w; w = Find(w->parent)) {
         if (!w->page) continue;
         const auto page = w->page;
         ++page->accessibleTries;

@@ -286,8 +286,20 @@ std::optional<Point> FaultDesktop::GetCursorPos() {
 void FaultDesktop::MouseEvent(std::uint32_t flags) {
     // A real click goes to whatever window is under the cursor.
     const std::optional<Point> at = fake_.GetCursorPos();
-    const Hwnd under = at ? fake_.WindowFromPoint(*at) : kNoWindow;
+    const Hwnd under = at ? fake_.HitTest(*at) : kNoWindow;
     Call("MouseEvent", CallKind::Posted, under, [&] { fake_.MouseEvent(flags); });
+}
+
+Hwnd FaultDesktop::WindowFromPoint(Point screen) {
+    return Call("WindowFromPoint", CallKind::Look, kNoWindow, [&] { return fake_.WindowFromPoint(screen); });
+}
+
+bool FaultDesktop::ClickAt(Point screen) {
+    return Call("ClickAt", CallKind::Posted, fake_.HitTest(screen), [&] { return fake_.ClickAt(screen); });
+}
+
+InputDesk FaultDesktop::InputDeskState() {
+    return Call("InputDeskState", CallKind::Look, kNoWindow, [&] { return fake_.InputDeskState(); });
 }
 
 void FaultDesktop::Sleep(std::uint32_t milliseconds) {

@@ -8,10 +8,14 @@
 #include <dispex.h>
 #include <mshtml.h>
 #include <servprov.h>
+#include <versionhelpers.h>
+#include <wtsapi32.h>
 
 #include <algorithm>
 #include <climits>
 #include <exception>
+#include <memory>
+#include <type_traits>
 #include <vector>
 
 #include "platform/win32/handles.h"
@@ -515,6 +519,80 @@ std::optional<Point> Win32Desktop::GetCursorPos() {
 }
 
 void Win32Desktop::MouseEvent(std::uint32_t flags) { ::mouse_event(flags, 0, 0, 0, 0); }
+
+Hwnd Win32Desktop::WindowFromPoint(Point screen) { return FromHwnd(::WindowFromPoint(POINT{screen.x, screen.y})); }
+
+bool Win32Desktop::ClickAt(Point screen) {
+    // Absolute coordinates run from 0 to 65535 across the virtual screen.
+    const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN), top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const int width = std::max(::GetSystemMetrics(SM_CXVIRTUALSCREEN), 2);
+    const int height = std::max(::GetSystemMetrics(SM_CYVIRTUALSCREEN), 2);
+    auto scale = [](int at, int origin, int extent) {
+        const long long v = (static_cast<long long>(at - origin) * 65535 + (extent - 1) / 2) / (extent - 1);
+        return static_cast<LONG>(std::clamp<long long>(v, 0, 65535));
+    };
+    INPUT inputs[3] = {};
+    for (INPUT& in : inputs) in.type = INPUT_MOUSE;
+    inputs[0].mi.dx = scale(screen.x, left, width);
+    inputs[0].mi.dy = scale(screen.y, top, height);
+    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    return ::SendInput(3, inputs, sizeof(INPUT)) == 3;
+}
+
+InputDesk Win32Desktop::InputDeskState() {
+    // A disconnected remote session has no input at all.
+    WTS_CONNECTSTATE_CLASS* state = nullptr;
+    DWORD bytes = 0;
+    if (::WTSQuerySessionInformationW(WTS_CURRENT_SERVER_HANDLE, WTS_CURRENT_SESSION, WTSConnectState,
+                                      reinterpret_cast<LPWSTR*>(&state), &bytes)) {
+        const bool disconnected = bytes >= sizeof *state && *state == WTSDisconnected;
+        ::WTSFreeMemory(state);
+        if (disconnected) return InputDesk::SessionDisconnected;
+    }
+    // The lock screen, as the session reports it (Windows 8 and later: Windows 7
+    // reports the flag the other way round, and its lock screen is another
+    // input desktop anyway, found below). The SDK's WTSINFOEXW begins with its
+    // level and, 8-aligned, the session id, state and flags.
+    struct SessionInfoEx {
+        DWORD level;
+        DWORD pad;
+        ULONG sessionId;
+        LONG sessionState;
+        LONG sessionFlags;
+    };
+    constexpr int kWtsSessionInfoEx = 25;  // WTS_INFO_CLASS WTSSessionInfoEx
+    constexpr LONG kSessionStateLock = 0;  // WTS_SESSIONSTATE_LOCK
+    SessionInfoEx* info = nullptr;
+    if (::IsWindows8OrGreater() &&
+        ::WTSQuerySessionInformationW(WTS_CURRENT_SERVER_HANDLE, WTS_CURRENT_SESSION,
+                                      static_cast<WTS_INFO_CLASS>(kWtsSessionInfoEx), reinterpret_cast<LPWSTR*>(&info),
+                                      &bytes)) {
+        const bool locked = bytes >= sizeof *info && info->level == 1 && info->sessionFlags == kSessionStateLock;
+        ::WTSFreeMemory(info);
+        if (locked) return InputDesk::SessionLocked;
+    }
+    // The desktop that takes the input must be this thread's: the secure
+    // desktop of an elevation prompt or the lock screen cannot even be opened.
+    struct DesktopCloser {
+        void operator()(HDESK d) const { ::CloseDesktop(d); }
+    };
+    std::unique_ptr<std::remove_pointer_t<HDESK>, DesktopCloser> input(::OpenInputDesktop(0, FALSE, DESKTOP_READOBJECTS));
+    if (!input) return InputDesk::OtherDesktop;
+    auto nameOf = [](HDESK desk) {
+        wchar_t name[256] = {};
+        DWORD needed = 0;
+        if (!::GetUserObjectInformationW(desk, UOI_NAME, name, sizeof name - sizeof(wchar_t), &needed))
+            return std::wstring();
+        return std::wstring(name);
+    };
+    const std::wstring inputName = nameOf(input.get());
+    const std::wstring ownName = nameOf(::GetThreadDesktop(::GetCurrentThreadId()));
+    if (!inputName.empty() && !ownName.empty() && _wcsicmp(inputName.c_str(), ownName.c_str()) != 0)
+        return InputDesk::OtherDesktop;
+    return InputDesk::Ready;
+}
 
 void Win32Desktop::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
 

@@ -54,6 +54,9 @@ public:
     bool SetCursorPos(Point screen) override;
     std::optional<Point> GetCursorPos() override;
     void MouseEvent(std::uint32_t flags) override;
+    Hwnd WindowFromPoint(Point screen) override;
+    bool ClickAt(Point screen) override;
+    InputDesk InputDeskState() override;
     void Sleep(std::uint32_t milliseconds) override;
     // A send timed out, or a page call was given up.
     bool NotResponding() const override;

@@ -246,5 +246,21 @@ TEST_F(InputTest, PostCommandAndMouseClickClicksBelowTheControlAndPutsTheCursorB
     EXPECT_EQ(Sleeps(), (std::vector<std::uint32_t>{200}));
 }
 
+// Real input goes to whatever lies under the point: another program's window
+// there (a notification, the operator's own program) takes no click, the
+// command is still posted and the cursor stays where it was.
+TEST_F(InputTest, PostCommandAndMouseClickMakesNoClickOnAnotherProgramsWindow) {
+    const Hwnd foreign = d.Create({.behaviour = Behaviour::Dialog, .text = u"알림", .rect = {150, 300, 400, 400},
+                                   .process = 2});
+    ASSERT_EQ(d.WindowFromPoint({213, 340}), foreign);
+    d.SetCursorPos({5, 6});
+    EXPECT_FALSE(PostCommandAndMouseClick(d, dialog, button));
+    EXPECT_TRUE(d.RealClicks().empty());
+    EXPECT_TRUE(OnlyMessages(PortMessages(foreign), {WM_LBUTTONDOWN, WM_LBUTTONUP}).empty());
+    EXPECT_EQ(OnlyMessages(PortMessages(dialog), {WM_COMMAND}).size(), 1u);
+    EXPECT_EQ(d.GetCursorPos(), (Point{5, 6}));
+    EXPECT_EQ(Sleeps(), (std::vector<std::uint32_t>{200, 200, 200}));
+}
+
 }  // namespace
 }  // namespace qm

@@ -141,6 +141,9 @@ public:
     void MouseEvent(std::uint32_t f) override {
         Timed("MouseEvent", [&] { real_.MouseEvent(f); });
     }
+    Hwnd WindowFromPoint(Point p) override { return Timed("WindowFromPoint", [&] { return real_.WindowFromPoint(p); }); }
+    bool ClickAt(Point p) override { return Timed("ClickAt", [&] { return real_.ClickAt(p); }); }
+    InputDesk InputDeskState() override { return Timed("InputDeskState", [&] { return real_.InputDeskState(); }); }
     // A pause: the walks before it are settled.
     void Sleep(std::uint32_t ms) override {
         done_ += Walks();

@@ -5,6 +5,10 @@
 //   winmsg.exe click-id ID              press (BM_CLICK) the first shown window with control
 //                                       id ID, top-level windows in z-order, each
 //                                       searched depth first
+//   winmsg.exe cover L T R B SECONDS    show a topmost window over the screen rectangle
+//                                       (another program's window over the dispatch
+//                                       program's) for SECONDS without taking the
+//                                       foreground, then print the clicks it took
 //   winmsg.exe list                     print every top-level window: handle, program,
 //                                       process id, shown or hidden, class and caption (UTF-8)
 //   winmsg.exe --version                print this program's version
@@ -86,6 +90,42 @@ BOOL CALLBACK SearchTopLevel(HWND w, LPARAM param) {
     return reinterpret_cast<IdSearch*>(param)->found == nullptr;
 }
 
+// The cover window counts the mouse presses that reach it.
+LRESULT CALLBACK CoverProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_LBUTTONDOWN) {
+        auto* presses = reinterpret_cast<long*>(GetWindowLongPtrW(w, GWLP_USERDATA));
+        if (presses) ++*presses;
+        return 0;
+    }
+    if (message == WM_MOUSEACTIVATE) return MA_NOACTIVATE;
+    return DefWindowProcW(w, message, wParam, lParam);
+}
+
+int Cover(const RECT& r, unsigned long seconds) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = CoverProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_INFOBK + 1);
+    wc.lpszClassName = L"QuillmereCover";
+    if (!RegisterClassW(&wc)) return 1;
+    HWND w = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, wc.lpszClassName, L"cover", WS_POPUP,
+                             r.left, r.top, r.right - r.left, r.bottom - r.top, nullptr, nullptr, wc.hInstance,
+                             nullptr);
+    if (!w) return 1;
+    long presses = 0;
+    SetWindowLongPtrW(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&presses));
+    ShowWindow(w, SW_SHOWNOACTIVATE);
+    const ULONGLONG end = GetTickCount64() + seconds * 1000ull;
+    for (ULONGLONG now = GetTickCount64(); now < end; now = GetTickCount64()) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+        MSG m;
+        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+    }
+    DestroyWindow(w);
+    WriteUtf8(L"presses " + std::to_wstring(presses) + L"\n");
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -107,6 +147,16 @@ int wmain(int argc, wchar_t** argv) {
         if (!search.found) return 1;
         DWORD_PTR result = 0;
         return SendMessageTimeoutW(search.found, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) ? 0 : 1;
+    }
+    if (argc == 7 && std::wstring(argv[1]) == L"cover") {
+        long v[5] = {};
+        for (int i = 0; i < 5; ++i) {
+            wchar_t* end = nullptr;
+            v[i] = std::wcstol(argv[2 + i], &end, 0);
+            if (*end != L'\0') return 2;
+        }
+        if (v[2] <= v[0] || v[3] <= v[1] || v[4] <= 0 || v[4] > 3600) return 2;
+        return Cover(RECT{v[0], v[1], v[2], v[3]}, static_cast<unsigned long>(v[4]));
     }
     if (argc != 4) return 2;
     const std::wstring verb = argv[1];
