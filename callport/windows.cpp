@@ -4,6 +4,7 @@
 
 #include "callport/call_port.h"
 #include "callport/text.h"
+#include "callport/wait.h"
 #include "core/result_codes.h"
 #include "platform/messages.h"
 
@@ -208,6 +209,25 @@ int FinishingWindowGone(std::u16string& message) {
 int ReadWindowGone(std::u16string& message) {
     message = u"The order's window was gone before everything it showed had been read.";
     return result::kOrderWindowNotFound;
+}
+
+Abandoned AbandonedWindow(Desktop& desktop, Hwnd window) {
+    return {window, WindowExists(desktop, window)};
+}
+
+void ConfirmAbandoned(Desktop& desktop, const Abandoned& abandoned, std::int32_t limitMs, std::u16string& message) {
+    if (IsNull(abandoned.window)) return;
+    if (!abandoned.existed) {
+        if (message.empty())
+            message = u"The entry window closed before the entry was done: the dispatch program may hold what was "
+                      u"typed until then.";
+        return;
+    }
+    const bool gone = ProbeThenSleep(desktop, limitMs, [&] {
+        const std::optional<WindowInfo> info = desktop.GetWindowInfo(abandoned.window);
+        return !info || (info->style & msg::WS_VISIBLE) == 0;
+    });
+    if (!gone && !desktop.NotResponding() && message.empty()) message = u"Abandoned, but the entry window was left open.";
 }
 
 bool PostCommand(Desktop& desktop, Hwnd target, Hwnd button) {

@@ -120,6 +120,21 @@ int FinishingWindowGone(std::u16string& message);
 // was copied may be cut short.
 int ReadWindowGone(std::u16string& message);
 
+// An entry window the robot abandoned after a failed step: the window, and
+// whether it was still there when its cancel or close command was posted.
+struct Abandoned {
+    Hwnd window{};
+    bool existed = false;
+};
+// Notes the window to abandon, before its cancel or close command is posted.
+Abandoned AbandonedWindow(Desktop& desktop, Hwnd window);
+// Confirms an abandoned entry window: waits, at most limitMs, for it to be
+// destroyed or hidden. Where the failing step wrote no message, the message
+// then says what was left behind: the window left open, or a window that had
+// closed before the robot abandoned it (something else pressed one of its
+// buttons, so the dispatch program may hold what was typed until then).
+void ConfirmAbandoned(Desktop& desktop, const Abandoned& abandoned, std::int32_t limitMs, std::u16string& message);
+
 // WM_COMMAND with the button's id (notification 0 = BN_CLICKED) and the button
 // as lParam, sent or posted to target (nothing is posted to a program found
 // not responding).

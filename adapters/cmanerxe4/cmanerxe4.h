@@ -122,11 +122,16 @@ private:
     void DismissMileageNotice();
     // The map window of class and caption with a browser, within mapWait: 0 or 39.
     int WaitMapWindow(const char16_t* className, const char16_t* caption, Hwnd& window, Hwnd& browser);
-    // Abandons the entry window and returns code.
+    // Abandons the entry window, noting it for the confirmation at the end of
+    // the entry, and returns code.
     int Abandon(int code) {
+        if (IsNull(abandoned_.window)) abandoned_ = AbandonedWindow(desktop, c_.entryWindow);
         AbandonEntryWindow();
         return code;
     }
+    // The entry itself; EnterOrder confirms an abandoned window after it.
+    int Enter(Module oleacc, const char16_t* readScript, OrderRecord* order, int requireBranch,
+              std::u16string& message, int finishAction);
 
     // The entry's parts; each returns 0 or the code that ends it.
     int EnterBranchAndCaller(const OrderRecord& order, int requireBranch, std::u16string& message);
@@ -140,6 +145,7 @@ private:
     bool Finish(int finishAction);
 
     Controls c_{};
+    Abandoned abandoned_{};
 };
 
 }  // namespace qm

@@ -250,6 +250,14 @@ bool CCallPortCManerXE4::Finish(int finishAction) {
 
 int CCallPortCManerXE4::EnterOrder(Module oleacc, const char16_t* readScript, const char16_t* /*pointScript*/,
                                    OrderRecord* order, int requireBranch, std::u16string& message, int finishAction) {
+    abandoned_ = {};
+    const int code = Enter(oleacc, readScript, order, requireBranch, message, finishAction);
+    ConfirmAbandoned(desktop, abandoned_, profile->saveWait, message);
+    return code;
+}
+
+int CCallPortCManerXE4::Enter(Module oleacc, const char16_t* readScript, OrderRecord* order, int requireBranch,
+                              std::u16string& message, int finishAction) {
     c_ = {};
     int code = OpenNewEntryWindow();
     if (code != kOk) return code;

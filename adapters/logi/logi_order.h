@@ -76,10 +76,17 @@ public:
                     std::u16string& message);
     // Copies what the entry window shows into order.
     int ReadOrderWindow(Module oleacc, OrderRecord* order, std::u16string& message);
+    // The entry window abandoned after a failed step, if any (to be confirmed).
+    const Abandoned& AbandonedEntry() const { return abandoned_; }
 
 protected:
     // Cancels the entry window and answers the close question.
-    virtual void Abandon() = 0;
+    virtual void CancelEntry() = 0;
+    // Notes the entry window, then cancels it.
+    void Abandon() {
+        if (IsNull(abandoned_.window)) abandoned_ = AbandonedWindow(desktop_, c_.entryWindow);
+        CancelEntry();
+    }
     // Makes the program open its "지도보기" dialog for an entry or a read-back.
     virtual void OpenMapForEntry() = 0;
     virtual void OpenMapForReadBack() = 0;
@@ -96,6 +103,7 @@ protected:
     const Traits& traits_;
 
 private:
+    Abandoned abandoned_{};
     CLogiMapDialog MapDialog();
     // Hides the map dialog; false (nothing done) when the program stopped answering.
     bool HideMapDialog(Hwnd dialog);

@@ -22,7 +22,7 @@ public:
     };
 
 protected:
-    void Abandon() override { logid2_.AbandonEntryWindow(true); }
+    void CancelEntry() override { logid2_.AbandonEntryWindow(true); }
     void OpenMapForEntry() override { OpenMap(); }
     void OpenMapForReadBack() override { OpenMap(); }
 

@@ -41,7 +41,7 @@ public:
     };
 
 protected:
-    void Abandon() override { logid5_.AbandonEntryWindow(true); }
+    void CancelEntry() override { logid5_.AbandonEntryWindow(true); }
     void OpenMapForEntry() override {
         PostClick(desktop_, c_.originSearchButton);
         Pause(profile_.shortSettle);
@@ -104,12 +104,19 @@ int CCallPortLogiD5::EnterOrder(Module oleacc, const char16_t* /*readScript*/, c
     if (Hung()) return kHung;
     if (code != kOk) {
         // Nothing was typed yet: the window is cancelled without awaiting the question.
-        if (!IsNull(c_.entryWindow) && !IsNull(c_.cancelButton)) PostClick(desktop, c_.cancelButton);
+        if (!IsNull(c_.entryWindow) && !IsNull(c_.cancelButton)) {
+            const Abandoned abandoned = AbandonedWindow(desktop, c_.entryWindow);
+            PostClick(desktop, c_.cancelButton);
+            ConfirmAbandoned(desktop, abandoned, profile->saveWait, message);
+        }
         return code;
     }
 
     Order steps(*this, desktop, *profile, c_);
-    if ((code = steps.EnterFields(oleacc, pointScript, *order, requireBranch, message)) != kOk) return code;
+    if ((code = steps.EnterFields(oleacc, pointScript, *order, requireBranch, message)) != kOk) {
+        ConfirmAbandoned(desktop, steps.AbandonedEntry(), profile->saveWait, message);
+        return code;
+    }
 
     // The block returns what LogiD5 holds, not what was asked for.
     std::memset(order, 0, sizeof(OrderRecord));
