@@ -19,7 +19,7 @@ constexpr AdapterEntry kAdapters[] = {
     {adapter::kLogiD2, "LogiD2", &Make<CCallPortLogiD2>},
     {adapter::kLogiD5, "LogiD5", &Make<CCallPortLogiD5>},
     {adapter::kCManerXE4, "CManerXE4", &Make<CCallPortCManerXE4>},
-    {adapter::kIcon2013, "Icon2013", &Make<CCallPortIcon2013>},
+    {adapter::kIcon2013, "Icon2013", &Make<CCallPortIcon2013>, &CCallPortIcon2013::NeedsRealInput},
 };
 
 }  // namespace

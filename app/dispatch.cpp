@@ -20,7 +20,21 @@ void Fail(RequestBlock& copy, int code, std::u16string_view text) {
     WriteField(copy.message, text);
 }
 
+std::u16string_view Why(InputDesk state) {
+    switch (state) {
+    case InputDesk::SessionLocked: return u"the session is locked";
+    case InputDesk::SessionDisconnected: return u"the session is disconnected";
+    case InputDesk::OtherDesktop: return u"another desktop (an elevation prompt or the lock screen) takes the input";
+    case InputDesk::Ready: break;
+    }
+    return u"";
+}
+
 }  // namespace
+
+bool Serves(int adapterKind, std::span<const AdapterEntry> adapters) {
+    return FindAdapter(adapters, adapterKind) != nullptr;
+}
 
 void ServeRequest(RequestBlock& copy, Desktop& desktop, Module oleacc, std::span<const AdapterEntry> adapters) {
     // The caller may have left a text without its terminator: keep every later
@@ -31,6 +45,14 @@ void ServeRequest(RequestBlock& copy, Desktop& desktop, Module oleacc, std::span
     if (entry == nullptr) {
         copy.result = result::kAdapterNotServed;
         return;
+    }
+    if (entry->needsRealInput != nullptr && entry->needsRealInput(copy.mode == 0, copy.order)) {
+        if (const InputDesk state = desktop.InputDeskState(); state != InputDesk::Ready) {
+            Fail(copy, result::kDeskTakesNoInput,
+                 u"This request needs real input, and " + std::u16string(Why(state)) +
+                     u"; nothing was touched. Try again once the desk is unlocked.");
+            return;
+        }
     }
     try {
         std::u16string message;

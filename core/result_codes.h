@@ -44,8 +44,13 @@ constexpr int kScriptFailed = 48;
 constexpr int kPlacementFailed = 63;
 constexpr int kNoObjectFromLresult = 94;
 constexpr int kNoFreshEntryWindow = 95;
-// Request handling: another request kept the desk for the whole wait.
+// Request handling: the desk lock could not be had (the system refused it),
+// another request kept the desk for the whole wait, or the desk cannot take
+// the real input that the request needs (a locked or disconnected session,
+// another input desktop). None of them touches a dispatch program.
+constexpr int kDeskUnavailable = 89;
 constexpr int kDeskBusy = 90;
+constexpr int kDeskTakesNoInput = 91;
 constexpr int kNotResponding = 99;
 }  // namespace result
 

@@ -80,6 +80,8 @@ public:
 
     // The way from the main window to the "접수" button, and the order dialog's
     // anchors with the controls counted from them, in the order they are looked for.
+    // An entry with a second via point makes a real click (the new via row).
+    static bool NeedsRealInput(bool entry, const OrderRecord& order);
     static std::span<const ChainLink> ReceptionChain();
     static std::span<const ControlRow<Controls>> ControlMap();
     // The order windows of main as Icon2013's own test sees them, in one pass
@@ -100,8 +102,12 @@ private:
     // Every box is read with room for 1024 characters (and the NUL).
     static constexpr std::size_t kBoxUnits = 1025;
     std::u16string Read(Hwnd box);
-    // Posts "닫기(X)" to the order dialog when both are known; returns code.
+    // Posts "닫기(X)" to the order dialog when both are known, noting the
+    // order window for the confirmation at the end of the entry; returns code.
     int Close(int code);
+    // The entry itself; EnterOrder confirms an abandoned window after it.
+    int Enter(Module oleacc, const char16_t* readScript, const char16_t* pointScript, OrderRecord* order,
+              int requireBranch, std::u16string& message, int finishAction);
     void PostToDialog(Hwnd button);
     // Selects the branch's item of combo and announces it to parent: true when one was selected.
     bool SelectBranch(Hwnd parent, Hwnd combo, std::u16string_view name, std::u16string_view number);
@@ -119,6 +125,7 @@ private:
     int ReadMapPositions(Module oleacc, const char16_t* readScript, OrderRecord& order, int vias);
 
     Controls c_{};
+    Abandoned abandoned_{};
 };
 
 }  // namespace qm

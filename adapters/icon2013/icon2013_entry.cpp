@@ -34,6 +34,10 @@ int PayComboIndex(int payType) {
 
 }  // namespace
 
+bool CCallPortIcon2013::NeedsRealInput(bool entry, const OrderRecord& order) {
+    return entry && !ReadField(order.via[0].fullText).empty() && !ReadField(order.via[1].fullText).empty();
+}
+
 std::u16string CCallPortIcon2013::Read(Hwnd box) { return desktop.SendGetText(box, kBoxUnits); }
 
 void CCallPortIcon2013::PostToDialog(Hwnd button) {
@@ -42,6 +46,8 @@ void CCallPortIcon2013::PostToDialog(Hwnd button) {
 }
 
 int CCallPortIcon2013::Close(int code) {
+    if (!IsNull(c_.orderDialog) && !IsNull(c_.closeButton) && IsNull(abandoned_.window))
+        abandoned_ = AbandonedWindow(desktop, c_.orderDialog);
     PostToDialog(c_.closeButton);
     return code;
 }
@@ -256,6 +262,14 @@ void CCallPortIcon2013::EnterMemos(const OrderRecord& order) {
 
 int CCallPortIcon2013::EnterOrder(Module oleacc, const char16_t* readScript, const char16_t* pointScript,
                                   OrderRecord* order, int requireBranch, std::u16string& message, int finishAction) {
+    abandoned_ = {};
+    const int code = Enter(oleacc, readScript, pointScript, order, requireBranch, message, finishAction);
+    ConfirmAbandoned(desktop, abandoned_, profile->saveWait, message);
+    return code;
+}
+
+int CCallPortIcon2013::Enter(Module oleacc, const char16_t* readScript, const char16_t* pointScript,
+                             OrderRecord* order, int requireBranch, std::u16string& message, int finishAction) {
     c_ = {};
     int code = OpenNewOrderWindow();
     if (code != kOk) return code;

@@ -391,5 +391,45 @@ TEST_P(FaultInjection, EveryCallInTurnThenVanishOrHang) {
 INSTANTIATE_TEST_SUITE_P(EachAdapterAndOperation, FaultInjection, ::testing::ValuesIn(kRows),
                          [](const ::testing::TestParamInfo<Row>& info) { return std::string(info.param.name); });
 
+// A desk that cannot take real input (a locked or disconnected session,
+// another input desktop): a request whose pipeline makes a real click is
+// answered 91 before any call reaches the program; a request that works by
+// window messages alone goes on as on any desk.
+TEST(DeskInput, OnlyARequestThatNeedsRealInputIsRefusedAndItTouchesNothing) {
+    struct Case {
+        const char* name;
+        InputDesk state;
+        bool secondVia;  // Icon2013 clicks the new row of a second via point
+        int mode;
+        bool refused;
+    };
+    const Case cases[] = {
+        {"locked, entry with two via points", InputDesk::SessionLocked, true, kEnter, true},
+        {"disconnected, entry with two via points", InputDesk::SessionDisconnected, true, kEnter, true},
+        {"elevation prompt, entry with two via points", InputDesk::OtherDesktop, true, kEnter, true},
+        {"ready, entry with two via points", InputDesk::Ready, true, kEnter, false},
+        {"locked, entry with one via point", InputDesk::SessionLocked, false, kEnter, false},
+        {"locked, read-back", InputDesk::SessionLocked, true, kRead, false},
+    };
+    for (const Case& c : cases) {
+        std::unique_ptr<Scene> scene = c.mode == kEnter ? Icon2013Entry() : Icon2013Read();
+        if (!c.secondVia) std::memset(&scene->Request().order.via[1], 0, sizeof(PlaceRecord));
+        scene->Desktop().SetInputDeskState(c.state);
+        const std::string before = scene->Held();
+        FaultDesktop port(scene->Desktop(), scene->Process(), Fault::None, 0);
+        ServeRequest(scene->Request(), port, FakeDesktop::kOleacc);
+        const int code = scene->Request().result;
+        if (!c.refused) {
+            EXPECT_EQ(code, result::kSuccess) << c.name;
+            continue;
+        }
+        EXPECT_EQ(code, result::kDeskTakesNoInput) << c.name;
+        EXPECT_NE(ReadField(scene->Request().message).find(u"nothing was touched"), std::u16string::npos) << c.name;
+        for (const PortCall& call : port.Log())
+            EXPECT_EQ(call.kind, CallKind::Look) << c.name << ": " << call.name << " reached the program";
+        EXPECT_EQ(scene->Held(), before) << c.name;
+    }
+}
+
 }  // namespace
 }  // namespace qm::faulttest
