@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/dispatch.h"
 #include "core/result_codes.h"
 #include "core/utf.h"
 
@@ -27,9 +28,19 @@ std::u16string Seconds(std::uint32_t ms) {
 
 }  // namespace
 
-void ServeAtDesk(RequestBlock& copy, DeskLock& lock, const std::function<void(RequestBlock&)>& serve,
+void ServeAtDesk(RequestBlock& copy, DeskLock& lock, const std::function<void(RequestBlock&, DeskTurn)>& serve,
                  std::uint32_t boundMs) {
+    if (!Serves(copy.order.adapterKind)) {
+        serve(copy, DeskTurn::Taken);  // answered at once: it touches no dispatch program
+        return;
+    }
     const DeskWait wait = lock.Acquire(boundMs);
+    if (wait.turn == DeskTurn::Unavailable) {
+        copy.result = result::kDeskUnavailable;
+        WriteField(copy.message, u"The desk lock could not be had: " + wait.why +
+                                     u"; this request touched no dispatch program.");
+        return;
+    }
     if (wait.turn == DeskTurn::Busy) {
         copy.result = result::kDeskBusy;
         WriteField(copy.message, u"Another request kept the desk for " + Seconds(wait.waitedMs) +
@@ -37,12 +48,7 @@ void ServeAtDesk(RequestBlock& copy, DeskLock& lock, const std::function<void(Re
         return;
     }
     DeskHeld held(lock);
-    serve(copy);
-    if (wait.turn == DeskTurn::TakenOver) {
-        const std::u16string said(ReadField(copy.message));
-        WriteField(copy.message, u"The desk was taken over from a robot that ended while holding it." +
-                                     (said.empty() ? std::u16string() : u" " + said));
-    }
+    serve(copy, wait.turn);
 }
 
 }  // namespace qm

@@ -10,18 +10,19 @@
 
 namespace qm {
 
-// How long a robot waits for another robot's request to end. The slowest
-// whole request, an entry at speed 1 whose every bounded wait runs out, ends
-// well inside it, and a queue of two such requests still ends inside the
-// reference caller's default time-out of 300 s.
+// How long a robot waits for the robots ahead of it. The slowest whole
+// request, an entry at speed 1 whose every bounded wait runs out with memos of
+// the lengths the README names, ends well inside it, and a queue of two such
+// requests still ends inside the reference caller's default time-out of 300 s.
 constexpr std::uint32_t kDeskWaitBoundMs = 120000;
 
-// Serves the request in copy while holding the desk: serve(copy) runs only
-// once the desk is taken, and the desk is let go of before this returns.
-// A desk still held after boundMs gives result 90 (DeskBusy) and touches
-// nothing else; a desk taken over from a robot that ended while holding it
-// is said at the start of the message.
-void ServeAtDesk(RequestBlock& copy, DeskLock& lock, const std::function<void(RequestBlock&)>& serve,
+// Serves the request in copy while holding the desk: serve(copy, turn) runs
+// only once the desk is taken (turn says whether it was taken over from a
+// robot that ended while holding it), and the desk is let go of before this
+// returns. A request that no adapter serves needs no desk: it is served at
+// once (turn Taken). A desk still held after boundMs gives result 90 and a
+// desk lock that cannot be had gives 89; both touch nothing else.
+void ServeAtDesk(RequestBlock& copy, DeskLock& lock, const std::function<void(RequestBlock&, DeskTurn)>& serve,
                  std::uint32_t boundMs = kDeskWaitBoundMs);
 
 // A robot serves one request. Its thread dispatches its own messages while it

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <utility>
 
 #include "platform/desk_lock.h"
 #include "testing/fake_desktop.h"
@@ -22,6 +24,8 @@ public:
     void HeldByAnother() { otherUntil_ = UINT64_MAX; }
     // The robot that held the desk ended without letting go of it.
     void LeftByEndedRobot() { abandoned_ = true; }
+    // The lock cannot be made; why is what the system said.
+    void CannotBeMade(std::u16string why) { unavailable_ = std::move(why); }
 
     bool Held() const { return held_; }
     int Acquired() const { return acquired_; }
@@ -33,6 +37,7 @@ private:
     FakeDesktop& desktop_;
     std::optional<std::uint64_t> otherUntil_;
     bool abandoned_ = false;
+    std::optional<std::u16string> unavailable_;
     bool held_ = false;
     int acquired_ = 0;
 };

@@ -11,6 +11,7 @@
 // without answering, 3 the robot did not answer within the time-out and was ended.
 #include <windows.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -167,10 +168,14 @@ int wmain(int argc, wchar_t** argv) {
         return static_cast<double>(to.QuadPart - from.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
     };
 
-    // Set by the robot once it took the desk: the time before it went to
-    // waiting for another request to end.
+    // Set by the robot once it took the desk (the time before it went to
+    // waiting for the robots ahead of it), and when it took the desk over from
+    // a robot that ended while holding it.
     qm::win32::UniqueHandle deskTaken(
         ::CreateEventW(nullptr, TRUE, FALSE, (name + qm::win32::kDeskTakenEventSuffix).c_str()));
+    const DWORD deskEventError = deskTaken ? 0 : ::GetLastError();
+    qm::win32::UniqueHandle deskTakenOver(
+        ::CreateEventW(nullptr, TRUE, FALSE, (name + qm::win32::kDeskTakenOverEventSuffix).c_str()));
     LARGE_INTEGER deskAt{};
     bool deskSeen = false;
 
@@ -195,10 +200,6 @@ int wmain(int argc, wchar_t** argv) {
             cpuAtTake = child->CpuMs();
             taken = true;
         }
-        if (taken && !deskSeen && deskTaken && ::WaitForSingleObject(deskTaken.get(), 0) == WAIT_OBJECT_0) {
-            deskAt = now();
-            deskSeen = true;
-        }
         if (seen == 2) {
             done = now();
             cpuAtDone = child->CpuMs();
@@ -217,8 +218,20 @@ int wmain(int argc, wchar_t** argv) {
         }
         if (::GetTickCount64() >= deadline) break;
         child->DrainOutput();
-        // Short steps: the answer's timing is read from when this loop sees it.
-        ::Sleep(2);
+        // Short steps for the status word; the desk event and the robot's end
+        // are waited for themselves, so the time the desk was taken is the
+        // moment the robot said so.
+        HANDLE waits[2] = {child->Handle(), deskTaken.get()};
+        const DWORD count = deskTaken && !deskSeen ? 2 : 1;
+        if (::WaitForMultipleObjects(count, waits, FALSE, 2) == WAIT_OBJECT_0 + 1) {
+            deskAt = now();
+            deskSeen = true;
+            if (!taken) {  // status 1 came within the same step
+                took = deskAt;
+                cpuAtTake = child->CpuMs();
+                taken = true;
+            }
+        }
     }
     if (answered) {
         // The robot exits right after its answer; never leave it behind.
@@ -244,7 +257,7 @@ int wmain(int argc, wchar_t** argv) {
     // The wait for the desk is part of the work: until the robot took the
     // desk, or all of it when the robot never did (the desk stayed busy).
     double lockWaitMs = 0;
-    if (deskSeen) lockWaitMs = ms(took, deskAt);
+    if (deskSeen) lockWaitMs = std::max(0.0, ms(took, deskAt));
     else if (answer->result == qm::result::kDeskBusy) lockWaitMs = ms(took, done);
     out["timing"] = {{"startMs", std::lround(ms(started, took))},
                      {"workMs", std::lround(ms(took, done))},
@@ -252,6 +265,13 @@ int wmain(int argc, wchar_t** argv) {
                      {"workCpuMs", std::lround(cpuAtDone - cpuAtTake)},
                      {"cpuMs", std::lround(child->CpuMs())},
                      {"wallMs", std::lround(wallMs)}};
+    if (!deskTaken) {
+        // Without its event the wait for the desk cannot be told: said, not 0.
+        out["timing"]["lockWaitMs"] = nullptr;
+        out["timing"]["lockWaitError"] = "the desk event could not be made (Windows error " +
+                                         std::to_string(deskEventError) + ")";
+    }
+    if (deskTakenOver) out["deskTakenOver"] = ::WaitForSingleObject(deskTakenOver.get(), 0) == WAIT_OBJECT_0;
     WriteTo(STD_OUTPUT_HANDLE, qm::call::AnswerText(out) + "\n");
     return kExitAnswered;
 }

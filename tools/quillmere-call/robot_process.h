@@ -22,6 +22,8 @@ public:
     ~ChildProcess();  // ends the child if it still runs
 
     bool Running() const;
+    // The process, for waiting on it beside other objects; signalled once it ended.
+    HANDLE Handle() const { return process_.get(); }
     // Waits up to timeoutMs for the child to end; true when it ended.
     bool Wait(DWORD timeoutMs);
     void Kill();

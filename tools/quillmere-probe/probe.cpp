@@ -37,7 +37,12 @@ const char kUsage[] =
     "this desk (it kept the desk for 5 s; nothing was read).\n";
 
 std::optional<int> TakeDesk(DeskLock& desk, std::string& message) {
-    if (desk.Acquire(kDeskWaitMs).turn != DeskTurn::Busy) return std::nullopt;
+    const DeskWait wait = desk.Acquire(kDeskWaitMs);
+    if (DeskIsOurs(wait.turn)) return std::nullopt;
+    if (wait.turn == DeskTurn::Unavailable) {
+        message = "the desk lock could not be had: " + Utf16ToUtf8(wait.why);
+        return kExitDeskBusy;
+    }
     message = "a request is running on this desk (it kept the desk for " + std::to_string(kDeskWaitMs / 1000) +
               " s); probe again once it has ended";
     return kExitDeskBusy;
