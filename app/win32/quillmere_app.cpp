@@ -54,11 +54,26 @@ SIZE_T MappingSize(HANDLE mapping, const void* view) {
     return region.RegionSize;
 }
 
-// Sets the caller's desk event for this mapping, where the caller made one.
-void TellCallerDeskTaken(const std::wstring& mapName) {
-    const std::wstring name = mapName + win32::kDeskTakenEventSuffix;
+// Sets one of the caller's events for this mapping (mapName and the suffix),
+// where the caller made it.
+void TellCaller(const std::wstring& mapName, const wchar_t* suffix) {
+    const std::wstring name = mapName + suffix;
     win32::UniqueHandle event(::OpenEventW(EVENT_MODIFY_STATE, FALSE, name.c_str()));
     if (event) ::SetEvent(event.get());
+}
+
+// Whether the request leaves its entry window open for the operator: the
+// window stays in front after it.
+bool LeavesWindowOpen(const RequestBlock& block) {
+    return block.mode == 0 && (block.finishAction < 1 || block.finishAction > 4);
+}
+
+// Gives the foreground back to the window that had it when the robot took the
+// desk (an operator typing in their own program gets their keys back), where
+// it still exists and the request left no window open for the operator.
+void GiveForegroundBack(HWND before, const RequestBlock& served) {
+    if (before == nullptr || !::IsWindow(before) || LeavesWindowOpen(served)) return;
+    if (::GetForegroundWindow() != before) ::SetForegroundWindow(before);
 }
 
 }  // namespace
@@ -135,10 +150,14 @@ INT_PTR CALLBACK CQuillmereDlg::DialogProc(HWND dialog, UINT message, WPARAM wPa
 BOOL CQuillmereDlg::OnInitDialog() {
     ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    // Shown without taking the foreground: another robot may be at work on the
+    // desk, and the operator may be typing in their own program.
+    ::ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
     m_hOleacc.reset(::LoadLibraryW(L"OLEACC.DLL"));
     m_strMapName = MappingNameFromCommandLine(::GetCommandLineW());
     if (!m_strMapName.empty()) ::PostMessageW(hwnd_, WM_USER, 0, 0);
-    return TRUE;
+    // No focus for the test button: focus would activate the dialog.
+    return FALSE;
 }
 
 void CQuillmereDlg::OnPaint() {
@@ -165,11 +184,18 @@ LRESULT CQuillmereDlg::OnRequest(WPARAM, LPARAM) {
             WriteStdout(kMapFailed);
         } else if (!ServeMappedBlock(view.get(), MappingSize(mapping.get(), view.get()), [&](RequestBlock& copy) {
                        win32::DeskMutex desk;
-                       ServeAtDesk(copy, desk, [&](RequestBlock& atDesk) {
-                           TellCallerDeskTaken(m_strMapName);
-                           win32::Win32Desktop desktop;
-                           ServeRequest(atDesk, desktop,
-                                        static_cast<Module>(reinterpret_cast<std::uintptr_t>(m_hOleacc.get())));
+                       ServeAtDesk(copy, desk, [&](RequestBlock& atDesk, DeskTurn turn) {
+                           if (turn == DeskTurn::TakenOver) TellCaller(m_strMapName, win32::kDeskTakenOverEventSuffix);
+                           TellCaller(m_strMapName, win32::kDeskTakenEventSuffix);
+                           const HWND before = ::GetForegroundWindow();
+                           {
+                               win32::Win32Desktop desktop;
+                               ServeRequest(atDesk, desktop,
+                                            static_cast<Module>(reinterpret_cast<std::uintptr_t>(m_hOleacc.get())));
+                           }
+                           // Gone from the screen before the next robot takes the desk.
+                           ::ShowWindow(hwnd_, SW_HIDE);
+                           GiveForegroundBack(before, atDesk);
                        });
                    })) {
             // Too small to hold a request: never read or write past its end.
