@@ -22,9 +22,11 @@ void Pump(ULONGLONG deadline, std::optional<int>& quit) {
 
 }  // namespace
 
-DeskMutex::DeskMutex(const wchar_t* name) : mutex_(::CreateMutexW(nullptr, FALSE, name)), queue_(name) {
-    if (!mutex_) error_ = WindowsErrorText(::GetLastError());
-}
+// The error is read before the line is opened, which sets the last error anew.
+DeskMutex::DeskMutex(const wchar_t* name)
+    : mutex_(::CreateMutexW(nullptr, FALSE, name)),
+      error_(mutex_ ? std::nullopt : std::optional<std::u16string>(WindowsErrorText(::GetLastError()))),
+      queue_(name) {}
 
 DeskMutex::~DeskMutex() { Release(); }
 
