@@ -148,7 +148,7 @@ bool PostCommandAndMouseClick(Desktop& desktop, Hwnd parent, Hwnd control) {
     const bool clicked = ours && desktop.ClickAt(at);
     desktop.Sleep(200);
     // The cursor goes back only to a place we know.
-    if (clicked && saved) desktop.SetCursorPos(*saved);
+    if (ours && saved) desktop.SetCursorPos(*saved);
     return clicked;
 }
 
