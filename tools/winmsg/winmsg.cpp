@@ -116,12 +116,12 @@ int Cover(const RECT& r, unsigned long seconds) {
     SetWindowLongPtrW(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&presses));
     ShowWindow(w, SW_SHOWNOACTIVATE);
     const ULONGLONG end = GetTickCount64() + seconds * 1000ull;
-    for (ULONGLONG now = GetTickCount64(); now < end; now = GetTickCount64()) {
+    for (ULONGLONG now = GetTickCount64(); now < end && IsWindow(w); now = GetTickCount64()) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
         MSG m;
         while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
     }
-    DestroyWindow(w);
+    if (IsWindow(w)) DestroyWindow(w);
     WriteUtf8(L"presses " + std::to_wstring(presses) + L"\n");
     return 0;
 }
