@@ -90,13 +90,6 @@ WindowRecord ReadOne(Desktop& desktop, Hwnd window, Hwnd parent) {
     return w;
 }
 
-std::u16string Masked(const std::u16string& text) {
-    std::u16string out = text;
-    for (char16_t& c : out)
-        if (c != u'\r' && c != u'\n') c = u'*';
-    return out;
-}
-
 }  // namespace
 
 std::string_view KindName(WindowKind kind) {
@@ -181,20 +174,6 @@ WindowTree ReadWindowTree(Desktop& desktop, const std::vector<Hwnd>& topLevel) {
         tree.partialReason = "the program stopped answering while its windows were read";
     }
     return tree;
-}
-
-void MaskTypedTexts(WindowTree& tree) {
-    for (WindowRecord& w : tree.windows) {
-        if (w.kind == WindowKind::Edit) {
-            w.caption = Masked(w.caption);
-            w.shown = Masked(w.shown);
-            for (std::u16string& line : w.lines) line = Masked(line);
-        } else if (w.kind == WindowKind::Combo) {
-            // A list's selected item is the program's own; what was typed into an editable one is not.
-            const bool item = w.selection >= 0 && w.items[static_cast<std::size_t>(w.selection)] == w.shown;
-            if (!item) w.shown = Masked(w.shown);
-        }
-    }
 }
 
 }  // namespace qm

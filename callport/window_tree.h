@@ -83,9 +83,4 @@ std::vector<Hwnd> TopLevelWindowsOf(Desktop& desktop, const std::set<std::uint32
 // answering or the tree exceeds kTreeMaxWindows.
 WindowTree ReadWindowTree(Desktop& desktop, const std::vector<Hwnd>& topLevel);
 
-// The same tree with the texts customers type replaced by '*' unit for unit
-// (line breaks kept): what edit boxes and editable combo boxes show and their
-// lines. Captions, labels, buttons, class names and combo items stay whole.
-void MaskTypedTexts(WindowTree& tree);
-
 }  // namespace qm
