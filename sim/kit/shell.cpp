@@ -14,8 +14,8 @@ Shell::~Shell() {
 
 bool Shell::Start() {
     if (!IsNull(main_)) return true;
-    const MainSpec spec = Main();
-    mainBuilt_ = BuildTopLevel(host_, spec.layout, kNoWindow, Omit());
+    const MainSpec mainWindow = Main();
+    mainBuilt_ = BuildTopLevel(host_, mainWindow.layout, kNoWindow, Omit());
     main_ = mainBuilt_.Get("main");
     if (IsNull(main_)) return false;
     host_.OnDestroy(main_, [this]() {
@@ -23,7 +23,7 @@ bool Shell::Start() {
         host_.Quit();
     });
     ListenMain(main_, nullptr);
-    Listen(mainBuilt_.Get(spec.opener), [this, openId = spec.openId, delayMs = spec.delayMs](int id, int code, Hwnd) {
+    Listen(mainBuilt_.Get(mainWindow.opener), [this, openId = mainWindow.openId, delayMs = mainWindow.delayMs](int id, int code, Hwnd) {
         if (id != openId || code != 0) return;
         After(delayMs, [this]() { OpenNewEntry(); });
     });
