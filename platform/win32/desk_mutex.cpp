@@ -48,8 +48,8 @@ DeskWait DeskMutex::Acquire(std::uint32_t boundMs) {
         DWORD count = 0;
         if (place.first) {
             handles[count++] = mutex_.get();
-        } else {
-            handles[count++] = queue_.TurnEvent() ? queue_.TurnEvent() : mutex_.get();
+        } else {  // in the line (a robot out of it is always first)
+            handles[count++] = queue_.TurnEvent();
             if (place.ahead) handles[count++] = place.ahead.get();
         }
         // Behind a robot whose process cannot be opened, look again now and then.
@@ -58,12 +58,6 @@ DeskWait DeskMutex::Acquire(std::uint32_t boundMs) {
         if (place.first && (woke == WAIT_OBJECT_0 || woke == WAIT_ABANDONED_0)) {
             held_ = true;
             outcome.turn = woke == WAIT_OBJECT_0 ? DeskTurn::Taken : DeskTurn::TakenOver;
-            break;
-        }
-        if (!place.first && woke == WAIT_ABANDONED_0 && handles[0] == mutex_.get()) {
-            // Out of the line after all (no turn event): an abandoned mutex is ours now.
-            held_ = true;
-            outcome.turn = DeskTurn::TakenOver;
             break;
         }
         if (woke == WAIT_FAILED) {
