@@ -204,7 +204,9 @@ QUILLMERE_CHECK(request_message, offsetof(quillmere_request, message) == 17800);
 #define QUILLMERE_RESULT_NO_DISPATCH_EX                      47
 #define QUILLMERE_RESULT_SCRIPT_FAILED                       48
 #define QUILLMERE_RESULT_PLACEMENT_FAILED                    63
+#define QUILLMERE_RESULT_DESK_UNAVAILABLE                    89
 #define QUILLMERE_RESULT_DESK_BUSY                           90
+#define QUILLMERE_RESULT_DESK_TAKES_NO_INPUT                 91
 #define QUILLMERE_RESULT_NO_OBJECT_FROM_LRESULT              94
 #define QUILLMERE_RESULT_NO_FRESH_ENTRY_WINDOW               95
 #define QUILLMERE_RESULT_NOT_RESPONDING                      99
