@@ -19,7 +19,10 @@ constexpr std::uint32_t kDeskWaitBoundMs = 120000;
 // Serves the request in copy while holding the desk: serve(copy, turn) runs
 // only once the desk is taken (turn says whether it was taken over from a
 // robot that ended while holding it), and the desk is let go of before this
-// returns. A request that no adapter serves needs no desk: it is served at
+// returns. (A desk shows as taken over only when this robot was already
+// waiting as its holder ended; otherwise the mutex went with the holder's
+// last handle and the desk is simply free.) A request that no adapter serves
+// needs no desk: it is served at
 // once (turn Taken). A desk still held after boundMs gives result 90 and a
 // desk lock that cannot be had gives 89; both touch nothing else.
 void ServeAtDesk(RequestBlock& copy, DeskLock& lock, const std::function<void(RequestBlock&, DeskTurn)>& serve,
