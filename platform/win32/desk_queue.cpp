@@ -153,17 +153,24 @@ DeskQueue::Place DeskQueue::Look() {
     Guard guard(guard_.get());
     if (!guard.Held()) return place;  // looked at again after the caller's short wait
     auto* block = static_cast<Block*>(view_.get());
-    const Block::Entry* ahead = nullptr;
+    // The living robot just ahead, whose process this one waits on: each
+    // entry's process is opened once.
+    std::uint64_t aheadTicket = 0;
+    bool anyAhead = false;
     for (Block::Entry& e : block->entries) {
         if (e.ticket == 0 || e.ticket >= ticket_) continue;
-        if (!Check(e.pid, e.created).alive) {
+        Liveness l = Check(e.pid, e.created);
+        if (!l.alive) {
             e = {};
             continue;
         }
-        if (ahead == nullptr || e.ticket > ahead->ticket) ahead = &e;
+        if (!anyAhead || e.ticket > aheadTicket) {
+            anyAhead = true;
+            aheadTicket = e.ticket;
+            place.ahead = std::move(l.process);
+        }
     }
-    place.first = ahead == nullptr;
-    if (ahead != nullptr) place.ahead = std::move(Check(ahead->pid, ahead->created).process);
+    place.first = !anyAhead;
     return place;
 }
 
