@@ -362,6 +362,7 @@ QUILLMERE_CHECK(request_message, offsetof(quillmere_request, message) == 17800);
 #if defined(_WIN32)
 
 #include <string.h>
+#include <wchar.h>
 #include <windows.h>
 
 #if defined(_MSC_VER) && !defined(__cplusplus)
@@ -456,9 +457,72 @@ static QUILLMERE_INLINE size_t quillmere_put_number_(wchar_t* out, size_t at, un
     return at;
 }
 
-/* The block's status, read once with a full barrier. */
-static QUILLMERE_INLINE LONG quillmere_status_(void* block) {
-    return InterlockedCompareExchange((volatile LONG*)((char*)block + offsetof(quillmere_request, status)), 0, 0);
+/* A request block in a named mapping of its own: the name is the robot's
+ * whole command line. */
+typedef struct quillmere_block {
+    HANDLE mapping;
+    void* view;
+    DWORD size;
+    wchar_t name[64];
+} quillmere_block;
+
+/* Creates a mapping of size bytes named "PREFIX-PID-TICKS-N" that nobody else
+ * uses (prefix must begin with "quilmer" and be at most 24 characters) and maps
+ * it. FALSE when it could not be made: nothing is left open and GetLastError
+ * says why. */
+static QUILLMERE_INLINE BOOL quillmere_open_block(const wchar_t* prefix, DWORD size, quillmere_block* block) {
+    size_t at, length = wcslen(prefix);
+    unsigned attempt;
+    DWORD error;
+    block->mapping = NULL;
+    block->view = NULL;
+    block->size = size;
+    block->name[0] = L'\0';
+    if (length > 24 || size == 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    for (attempt = 0; attempt < 100 && block->mapping == NULL; ++attempt) {
+        memcpy(block->name, prefix, length * sizeof(wchar_t));
+        at = length;
+        block->name[at++] = L'-';
+        at = quillmere_put_number_(block->name, at, GetCurrentProcessId());
+        block->name[at++] = L'-';
+        at = quillmere_put_number_(block->name, at, GetTickCount());
+        block->name[at++] = L'-';
+        at = quillmere_put_number_(block->name, at, attempt);
+        block->name[at] = L'\0';
+        block->mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0, size, block->name);
+        if (block->mapping != NULL && GetLastError() == ERROR_ALREADY_EXISTS) {
+            CloseHandle(block->mapping);
+            block->mapping = NULL;
+        }
+    }
+    if (block->mapping == NULL) return FALSE;
+    block->view = MapViewOfFile(block->mapping, FILE_MAP_ALL_ACCESS, 0, 0, size);
+    if (block->view == NULL) {
+        error = GetLastError();
+        CloseHandle(block->mapping);
+        block->mapping = NULL;
+        SetLastError(error);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+/* The block's status, read once with a full barrier; 0 while the mapping is
+ * too small to hold it. */
+static QUILLMERE_INLINE LONG quillmere_block_status(const quillmere_block* block) {
+    if (block->size < offsetof(quillmere_request, result)) return 0;
+    return InterlockedCompareExchange(
+        (volatile LONG*)((char*)block->view + offsetof(quillmere_request, status)), 0, 0);
+}
+
+static QUILLMERE_INLINE void quillmere_close_block(quillmere_block* block) {
+    if (block->view != NULL) UnmapViewOfFile(block->view);
+    if (block->mapping != NULL) CloseHandle(block->mapping);
+    block->view = NULL;
+    block->mapping = NULL;
 }
 
 /* Runs one request: a mapping of its own ("quilmer-c-PID-TICKS-N"), the robot
@@ -471,54 +535,25 @@ static QUILLMERE_INLINE LONG quillmere_status_(void* block) {
  * handle is closed before it returns. */
 static QUILLMERE_INLINE int quillmere_run(const wchar_t* robot, const quillmere_request* request,
                                           quillmere_request* answer, DWORD timeout_ms) {
-    static const wchar_t prefix[] = L"quilmer-c-";
-    wchar_t name[64];
-    HANDLE mapping = NULL;
-    void* view;
+    quillmere_block block;
     quillmere_child child;
     STARTUPINFOW startup;
     DWORD started, elapsed, step, waited, error;
-    unsigned attempt;
-    size_t at;
     int outcome;
 
     if (robot == NULL || request == NULL || answer == NULL) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return QUILLMERE_RUN_BAD_ARGUMENT;
     }
-    /* A name nobody else uses. */
-    for (attempt = 0; attempt < 100 && mapping == NULL; ++attempt) {
-        memcpy(name, prefix, sizeof prefix);
-        at = sizeof prefix / sizeof prefix[0] - 1;
-        at = quillmere_put_number_(name, at, GetCurrentProcessId());
-        name[at++] = L'-';
-        at = quillmere_put_number_(name, at, GetTickCount());
-        name[at++] = L'-';
-        at = quillmere_put_number_(name, at, attempt);
-        name[at] = L'\0';
-        mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0, QUILLMERE_BLOCK_SIZE, name);
-        if (mapping != NULL && GetLastError() == ERROR_ALREADY_EXISTS) {
-            CloseHandle(mapping);
-            mapping = NULL;
-        }
-    }
-    if (mapping == NULL) return QUILLMERE_RUN_NO_MAPPING;
-    view = MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, QUILLMERE_BLOCK_SIZE);
-    if (view == NULL) {
-        error = GetLastError();
-        CloseHandle(mapping);
-        SetLastError(error);
-        return QUILLMERE_RUN_NO_MAPPING;
-    }
-    memcpy(view, request, QUILLMERE_BLOCK_SIZE);
-    ((quillmere_request*)view)->status = QUILLMERE_STATUS_WRITTEN;
+    if (!quillmere_open_block(L"quilmer-c", QUILLMERE_BLOCK_SIZE, &block)) return QUILLMERE_RUN_NO_MAPPING;
+    memcpy(block.view, request, QUILLMERE_BLOCK_SIZE);
+    ((quillmere_request*)block.view)->status = QUILLMERE_STATUS_WRITTEN;
 
     memset(&startup, 0, sizeof startup);
     startup.cb = sizeof startup;
-    if (!quillmere_start_child(robot, name, FALSE, &startup, &child)) {
+    if (!quillmere_start_child(robot, block.name, FALSE, &startup, &child)) {
         error = GetLastError();
-        UnmapViewOfFile(view);
-        CloseHandle(mapping);
+        quillmere_close_block(&block);
         SetLastError(error);
         return QUILLMERE_RUN_NOT_STARTED;
     }
@@ -527,7 +562,7 @@ static QUILLMERE_INLINE int quillmere_run(const wchar_t* robot, const quillmere_
      * process's end cuts a step short. */
     started = GetTickCount();
     for (;;) {
-        if (quillmere_status_(view) == QUILLMERE_STATUS_DONE) {
+        if (quillmere_block_status(&block) == QUILLMERE_STATUS_DONE) {
             outcome = QUILLMERE_RUN_ANSWERED;
             break;
         }
@@ -539,8 +574,8 @@ static QUILLMERE_INLINE int quillmere_run(const wchar_t* robot, const quillmere_
         step = timeout_ms - elapsed < 10 ? timeout_ms - elapsed : 10;
         waited = WaitForSingleObject(child.process, step);
         if (waited == WAIT_OBJECT_0) {
-            outcome = quillmere_status_(view) == QUILLMERE_STATUS_DONE ? QUILLMERE_RUN_ANSWERED
-                                                                       : QUILLMERE_RUN_NO_ANSWER;
+            outcome = quillmere_block_status(&block) == QUILLMERE_STATUS_DONE ? QUILLMERE_RUN_ANSWERED
+                                                                             : QUILLMERE_RUN_NO_ANSWER;
             break;
         }
         if (waited != WAIT_TIMEOUT) Sleep(step);
@@ -548,9 +583,8 @@ static QUILLMERE_INLINE int quillmere_run(const wchar_t* robot, const quillmere_
     if (outcome == QUILLMERE_RUN_ANSWERED) WaitForSingleObject(child.process, QUILLMERE_EXIT_WAIT_MS);
     quillmere_end_child(&child);
     quillmere_close_child(&child);
-    memcpy(answer, view, QUILLMERE_BLOCK_SIZE);
-    UnmapViewOfFile(view);
-    CloseHandle(mapping);
+    memcpy(answer, block.view, QUILLMERE_BLOCK_SIZE);
+    quillmere_close_block(&block);
     return outcome;
 }
 

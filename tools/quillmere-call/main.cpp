@@ -22,6 +22,7 @@
 #include "core/request_block.h"
 #include "core/result_codes.h"
 #include "core/utf.h"
+#include "include/quillmere.h"
 #include "platform/win32/desk_mutex.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/version_info.h"
@@ -38,6 +39,9 @@ constexpr int kExitAnswered = 0;
 constexpr int kExitBadInput = 1;
 constexpr int kExitNoAnswer = 2;
 constexpr int kExitTimedOut = 3;
+
+// How often the status word is read while the robot works.
+constexpr DWORD kStatusStepMs = 10;
 
 void WriteTo(DWORD stream, const std::string& text) {
     HANDLE h = ::GetStdHandle(stream);
@@ -135,25 +139,19 @@ int wmain(int argc, wchar_t** argv) {
         return Error(kExitBadInput, std::string("bad request: cannot be read (") + e.what() + ")");
     }
 
-    // A mapping whose name nobody else uses; the robot's command line is the name.
-    qm::win32::UniqueHandle mapping;
-    std::wstring name;
-    for (int attempt = 0; attempt < 100 && !mapping; ++attempt) {
-        name = L"quilmer-call-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-               std::to_wstring(::GetTickCount64()) + L"-" + std::to_wstring(attempt);
-        mapping.reset(::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                           static_cast<DWORD>(mappingSize), name.c_str()));
-        if (mapping && ::GetLastError() == ERROR_ALREADY_EXISTS) mapping.reset();
-    }
-    if (!mapping) return Error(kExitNoAnswer, "cannot create the shared mapping");
-    qm::win32::MappedView view(::MapViewOfFile(mapping.get(), FILE_MAP_ALL_ACCESS, 0, 0, 0));
-    if (!view) return Error(kExitNoAnswer, "cannot map the shared mapping");
+    // A mapping whose name nobody else uses, made as C callers make it; the
+    // robot's command line is the name.
+    struct Block : quillmere_block {
+        Block() : quillmere_block{} {}
+        ~Block() { quillmere_close_block(this); }
+    } mapping;
+    if (!quillmere_open_block(L"quilmer-call", static_cast<DWORD>(mappingSize), &mapping))
+        return Error(kExitNoAnswer, "cannot create the shared mapping (Windows error " +
+                                        std::to_string(::GetLastError()) + ")");
+    const std::wstring name = mapping.name;
     const std::size_t shared = mappingSize < qm::kRequestBlockSize ? mappingSize : qm::kRequestBlockSize;
-    std::memcpy(view.get(), block.get(), shared);
-    auto* status = reinterpret_cast<volatile LONG*>(static_cast<char*>(view.get()) + offsetof(RequestBlock, status));
-    auto readStatus = [&]() -> LONG {
-        return shared >= offsetof(RequestBlock, result) ? ::InterlockedCompareExchange(status, 0, 0x7FFFFFFF) : 0;
-    };
+    std::memcpy(mapping.view, block.get(), shared);
+    auto readStatus = [&] { return quillmere_block_status(&mapping); };
 
     // Timing: the robot's start (process creation to status 1) and its work
     // (status 1 to status 2), on the performance counter.
@@ -218,12 +216,14 @@ int wmain(int argc, wchar_t** argv) {
         }
         if (::GetTickCount64() >= deadline) break;
         child->DrainOutput();
-        // Short steps for the status word; the desk event and the robot's end
-        // are waited for themselves, so the time the desk was taken is the
-        // moment the robot said so.
+        // Steps of 10 ms for the status word (the times it gives are that
+        // close): each step is a call into the system, and finer steps made
+        // a waiting caller a load of its own on the machine the robot works
+        // on. The desk event and the robot's end are waited for themselves,
+        // so the time the desk was taken is the moment the robot said so.
         HANDLE waits[2] = {child->Handle(), deskTaken.get()};
         const DWORD count = deskTaken && !deskSeen ? 2 : 1;
-        if (::WaitForMultipleObjects(count, waits, FALSE, 2) == WAIT_OBJECT_0 + 1) {
+        if (::WaitForMultipleObjects(count, waits, FALSE, kStatusStepMs) == WAIT_OBJECT_0 + 1) {
             deskAt = now();
             deskSeen = true;
             if (!taken) {  // status 1 came within the same step
@@ -248,8 +248,10 @@ int wmain(int argc, wchar_t** argv) {
         return Error(kExitNoAnswer, why);
     }
 
+    // Only what the mapping holds: a smaller one (made to test the robot) ends
+    // before the block does.
     auto answer = std::make_unique<RequestBlock>();
-    std::memcpy(answer.get(), view.get(), qm::kRequestBlockSize);
+    std::memcpy(answer.get(), mapping.view, shared);
     nlohmann::ordered_json out = qm::call::DescribeAnswer(*answer, block->order.adapterKind);
     if (const auto version = qm::win32::ProductVersionOf(robot)) out["robotVersion"] = *version;
     if (!child->Output().empty()) out["robotOutput"] = child->Output();
