@@ -531,13 +531,19 @@ bool Win32Desktop::ClickAt(Point screen) {
         const long long v = (static_cast<long long>(at - origin) * 65535 + (extent - 1) / 2) / (extent - 1);
         return static_cast<LONG>(std::clamp<long long>(v, 0, 65535));
     };
+    // Every input carries the point: the cursor can move between two inputs
+    // of one array (the operator's mouse; under Wine, the X pointer taking the
+    // cursor back whenever a window appears or vanishes under it), and a
+    // button without a point would land wherever the cursor went.
+    const DWORD at = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
     INPUT inputs[3] = {};
-    for (INPUT& in : inputs) in.type = INPUT_MOUSE;
-    inputs[0].mi.dx = scale(screen.x, left, width);
-    inputs[0].mi.dy = scale(screen.y, top, height);
-    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    const DWORD flags[3] = {at, at | MOUSEEVENTF_LEFTDOWN, at | MOUSEEVENTF_LEFTUP};
+    for (int i = 0; i < 3; ++i) {
+        inputs[i].type = INPUT_MOUSE;
+        inputs[i].mi.dx = scale(screen.x, left, width);
+        inputs[i].mi.dy = scale(screen.y, top, height);
+        inputs[i].mi.dwFlags = flags[i];
+    }
     return ::SendInput(3, inputs, sizeof(INPUT)) == 3;
 }
 

@@ -9,6 +9,8 @@
 //                                       (another program's window over the dispatch
 //                                       program's) for SECONDS without taking the
 //                                       foreground, then print the clicks it took
+//   winmsg.exe cursor X Y               put the cursor at screen point X,Y (under Wine the
+//                                       X pointer goes there too) and print where it is
 //   winmsg.exe list                     print every top-level window: handle, program,
 //                                       process id, shown or hidden, class and caption (UTF-8)
 //   winmsg.exe --version                print this program's version
@@ -147,6 +149,19 @@ int wmain(int argc, wchar_t** argv) {
         if (!search.found) return 1;
         DWORD_PTR result = 0;
         return SendMessageTimeoutW(search.found, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) ? 0 : 1;
+    }
+    if (argc == 4 && std::wstring(argv[1]) == L"cursor") {
+        wchar_t* endX = nullptr;
+        wchar_t* endY = nullptr;
+        const long x = std::wcstol(argv[2], &endX, 0), y = std::wcstol(argv[3], &endY, 0);
+        if (*endX != L'\0' || *endY != L'\0') return 2;
+        const BOOL set = ::SetCursorPos(x, y);
+        POINT at{};
+        ::GetCursorPos(&at);
+        const std::string line = std::to_string(at.x) + " " + std::to_string(at.y) + "\n";
+        DWORD written = 0;
+        WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+        return set && at.x == x && at.y == y ? 0 : 1;
     }
     if (argc == 7 && std::wstring(argv[1]) == L"cover") {
         long v[5] = {};
