@@ -19,6 +19,7 @@ struct PageCallThread::State {
     std::unique_ptr<Job> job;
     std::atomic<bool> quit{false};
     std::atomic<bool> gaveUp{false};
+    std::atomic<std::int64_t> busyTicks{0};  // performance-counter ticks inside jobs
 };
 
 namespace {
@@ -34,7 +35,11 @@ DWORD WINAPI PageCallThreadMain(void* parameter) {
     // does (if ever), so this wait has an end either way.
     while (::WaitForSingleObject(state.wake.get(), INFINITE) == WAIT_OBJECT_0 && !state.quit.load()) {
         if (std::unique_ptr<PageCallThread::Job> job = std::move(state.job)) {
+            LARGE_INTEGER start{}, end{};
+            ::QueryPerformanceCounter(&start);
             if (SUCCEEDED(com)) job->Call();
+            ::QueryPerformanceCounter(&end);
+            state.busyTicks.fetch_add(end.QuadPart - start.QuadPart);
         }
         if (state.gaveUp.load()) break;
         ::SetEvent(state.done.get());
@@ -61,6 +66,12 @@ PageCallThread::~PageCallThread() {
 }
 
 bool PageCallThread::GaveUp() const { return state_->gaveUp.load(); }
+
+double PageCallThread::BusyMs() const {
+    LARGE_INTEGER frequency{};
+    ::QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(state_->busyTicks.load()) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
 
 bool PageCallThread::Wait(std::unique_ptr<Job> job) {
     if (!thread_ || state_->gaveUp.load()) return false;

@@ -50,6 +50,9 @@ public:
 
     // A call overran the bound: the thread is given up.
     bool GaveUp() const;
+    // How long the calls ran on the thread, all together (the benchmark's
+    // step profile tells the robot's own work from its calls with it).
+    double BusyMs() const;
 
     // What the thread and its owner share, and what a job runs (page_calls.cpp).
     struct State;

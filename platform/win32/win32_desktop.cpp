@@ -608,6 +608,8 @@ void Win32Desktop::HoldBrowserTypes() {
     if (!browserTypes_) browserTypes_ = std::make_shared<BrowserTypeLibraryHold>();
 }
 
+double Win32Desktop::PageCallMs() const { return pageCalls_ ? pageCalls_->BusyMs() : 0; }
+
 bool Win32Desktop::NotResponding() const { return notResponding_ || (pageCalls_ && pageCalls_->GaveUp()); }
 
 const std::shared_ptr<PageCallThread>& Win32Desktop::PageCalls() {

@@ -64,6 +64,9 @@ public:
     std::shared_ptr<PageRootDocument> ObjectFromLresult(Module oleacc, std::intptr_t lresult) override;
     std::shared_ptr<PageAccessible> AccessibleObjectFromPoint(Point screen) override;
 
+    // How long the page calls ran on their thread so far (PageCallThread::BusyMs).
+    double PageCallMs() const;
+
 private:
     // A bounded send of a message whose parameters may point into this process.
     std::intptr_t BoundedSend(Hwnd window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
